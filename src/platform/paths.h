@@ -1,0 +1,39 @@
+// Paths as native byte strings, and the per-user folders.
+#pragma once
+
+#include <QString>
+#include <string>
+
+namespace roomvale::platform {
+
+// Folder + "/" + name, without doubling a trailing "/".
+std::string joinPath(const std::string& folder, const std::string& name);
+// The folder part of a path including its last "/" ("/a/b.txt" -> "/a/"); "" when none.
+std::string folderOf(const std::string& path);
+// The name after the last "/".
+std::string nameOf(const std::string& path);
+// Canonical path (realpath); the path unchanged when that fails.
+std::string canonicalPath(const std::string& path);
+
+// Native bytes <-> display text.
+QString toDisplay(const std::string& path);
+std::string fromDisplay(const QString& text);
+
+// $XDG_CONFIG_HOME or ~/.config, without trailing "/".
+std::string configRoot();
+// $XDG_DATA_HOME or ~/.local/share, without trailing "/".
+std::string dataHome();
+// The per-user data folder of the program: dataHome() + "/Roomvale" (not created here).
+std::string userDataFolder();
+// Creates userDataFolder() when missing; returns it.
+std::string ensureUserDataFolder();
+// The user's home folder without trailing "/".
+std::string homeFolder();
+// The folder holding the running executable, with trailing "/".
+std::string programFolder();
+
+// Replaces `path` atomically with `content` (temporary file in the same folder, fsync,
+// rename). False on failure, with the old file untouched.
+bool writeFileAtomically(const std::string& path, const std::string& content);
+
+}  // namespace roomvale::platform
