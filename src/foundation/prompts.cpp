@@ -77,6 +77,7 @@ class QtPrompts final : public PromptService {
     QFileDialog dlg(dialogParent(), spec.title, spec.folder, spec.filter);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setDefaultSuffix(spec.defaultSuffix);
+    if (!spec.selectedFilter.isEmpty()) dlg.selectNameFilter(spec.selectedFilter);
     if (!spec.fileName.isEmpty()) dlg.selectFile(spec.fileName);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
     return QFile::encodeName(dlg.selectedFiles().first()).toStdString();

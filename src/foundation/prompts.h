@@ -29,6 +29,8 @@ struct FileDialogSpec {
   QString fileName;       // proposed file name or full path
   QString filter;         // Qt filter text: "HTM files (*.htm);;All files (*)"
   QString folder;         // starting folder, may be empty
+  // The entry of `filter` chosen at first; empty = the first.
+  QString selectedFilter;
 };
 
 class PromptService {
