@@ -30,10 +30,10 @@ struct FileTime {
 struct DirEntry {
   std::string name;  // native bytes
   std::uint32_t attr = 0;
-  std::uint64_t size = 0;  // 64-bit, 0 for folders
-  FileTime writeTime;      // mtime
-  FileTime accessTime;     // atime
-  FileTime creationTime;   // birth time where recorded
+  std::uint64_t size = 0;    // 64-bit, 0 for folders
+  FileTime writeTime;        // mtime
+  FileTime accessTime;       // atime
+  FileTime creationTime;     // birth time where recorded
   std::uint64_t device = 0;  // st_dev of the entry
   std::uint64_t inode = 0;
   std::uint64_t allocated = 0;  // bytes allocated on disk (st_blocks * 512)
@@ -83,13 +83,16 @@ class DirReader {
  private:
   void* dir_ = nullptr;  // DIR*
   std::string pattern_;
+  bool matchAll_ = true;
   std::uint32_t request_ = 0;
   std::uint64_t device_ = 0;
   std::uint64_t rootDevice_ = 0;
 };
 
 // Fills `entry` for one named object inside `dirfd` (lstat semantics: a link is reported as
-// a link). False when it does not exist.
+// a link; `dirfd` may be AT_FDCWD, `name` a relative or absolute path). With `rootDevice` 0
+// a folder is compared with the device of the folder holding it. False when it does not
+// exist or cannot be examined.
 bool statEntry(int dirfd, const std::string& name, DirEntry& entry, std::uint64_t rootDevice = 0);
 
 }  // namespace roomvale::platform

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,11 @@ struct MountInfoEntry {
 // Parses the text of a mountinfo file. Malformed lines are skipped.
 std::vector<MountInfoEntry> parseMountInfo(std::string_view text);
 
+// Decodes the \ooo octal escapes the kernel writes for blanks, tabs, newlines and "\".
+std::string decodeMountEscapes(std::string_view text);
+// Decodes the \xNN escapes of udev link names (/dev/disk/by-label).
+std::string decodeUdevEscapes(std::string_view text);
+
 enum class VolumeKind { Floppy, Fixed, Network, CdRom, Ram };
 
 struct Volume {
@@ -47,16 +53,25 @@ VolumeKind classifyMount(const MountInfoEntry& entry, bool removable);
 // /dev, /sys, squashfs below /snap).
 bool isHiddenMount(const MountInfoEntry& entry);
 
+// Answers for a block device given by major:minor.
+using RemovableFn = std::function<bool(unsigned major, unsigned minor)>;
+using LabelFn = std::function<std::string(unsigned major, unsigned minor)>;
+
 // Listed volumes of a parsed mount table, in mount-point order; a mount point mounted over
 // several times is listed once (its topmost mount). `removableOf` answers whether the block
-// device of a mount is removable, `labelOf` gives its label ("" when none).
-std::vector<Volume> volumesFromMountInfo(const std::vector<MountInfoEntry>& entries);
+// device of a mount is removable, `labelOf` gives its label ("" when none); either may be
+// empty (nothing removable, no labels), which keeps this function pure for tests.
+std::vector<Volume> volumesFromMountInfo(const std::vector<MountInfoEntry>& entries,
+                                         const RemovableFn& removableOf = {}, const LabelFn& labelOf = {});
 
 // The volumes of this machine, now.
 std::vector<Volume> listVolumes();
 
-// The volume holding `path` (the one with the longest mount point that is a prefix of it).
+// The volume holding `path` (the one with the longest mount point that is a prefix of it,
+// compared by whole path components; the path itself is never touched, a relative one is
+// taken from the current folder).
 std::optional<Volume> volumeOf(const std::string& path);
+std::optional<Volume> volumeOf(const std::string& path, const std::vector<Volume>& volumes);
 
 // Drive-list entry text: the mount point, then for fixed, CD-ROM and RAM volumes a blank and
 // the label (first letter upper case, rest lower) when there is one, for network volumes a
@@ -64,8 +79,9 @@ std::optional<Volume> volumeOf(const std::string& path);
 std::string volumeEntryText(const Volume& volume);
 
 // True when statvfs on `path` succeeds within `limit` (a hung network mount is "not ready").
-bool isVolumeReady(const std::string& path,
-                   std::chrono::milliseconds limit = std::chrono::milliseconds(2000));
+// The query runs on a helper thread; a hung one is left behind, but a mount point never has
+// more than one: later calls for it wait on the same query.
+bool isVolumeReady(const std::string& path, std::chrono::milliseconds limit = std::chrono::milliseconds(2000));
 
 struct DiskSpace {
   std::uint64_t total = 0;        // f_blocks * f_frsize
@@ -76,5 +92,10 @@ struct DiskSpace {
 // Space of the file system holding `path`, with the same time limit; nothing on failure.
 std::optional<DiskSpace> diskSpace(const std::string& path,
                                    std::chrono::milliseconds limit = std::chrono::milliseconds(2000));
+
+// Replaces the statvfs query behind isVolumeReady and diskSpace (tests only; an empty
+// function restores the real one).
+using SpaceProbe = std::function<std::optional<DiskSpace>(const std::string& path)>;
+void setSpaceProbeForTesting(SpaceProbe probe);
 
 }  // namespace roomvale::platform
