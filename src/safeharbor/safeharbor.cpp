@@ -1,0 +1,199 @@
+#include "safeharbor/safeharbor.h"
+
+#include <cstdlib>
+
+#include "foundation/prompts.h"
+#include "foundation/pump.h"
+#include "foundation/settings.h"
+#include "platform/paths.h"
+#include "safeharbor/harborlist.h"
+
+namespace roomvale {
+
+namespace {
+
+void addUnlessListed(std::vector<std::string>& list, const std::string& entry) {
+  for (const auto& e : list)
+    if (equalNoCase(e, entry)) return;
+  list.push_back(entry);
+}
+
+// The folder part of a query as the caller gave it: a file's folder up to its last "/", a
+// folder with its final "/".
+std::string queryFolder(const std::string& path, bool isFile) {
+  if (isFile) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  }
+  std::string folder = path;
+  if (folder.empty() || folder.back() != '/') folder.push_back('/');
+  return folder;
+}
+
+bool sameQueryFolder(const std::string& cached, const std::string& path, bool isFile) {
+  if (isFile) {
+    const size_t slash = path.rfind('/');
+    const size_t len = slash == std::string::npos ? 0 : slash + 1;
+    return cached.size() == len && path.compare(0, len, cached) == 0;
+  }
+  if (!path.empty() && path.back() == '/') return cached == path;
+  return cached.size() == path.size() + 1 && cached.back() == '/' && cached.compare(0, path.size(), path) == 0;
+}
+
+}  // namespace
+
+QString safeHarborReasonText(int reason) {
+  switch (reason) {
+    case kInSystemFolder: return QStringLiteral("in the Windows/System folder");
+    case kInSearchPath: return QStringLiteral("in the search path");
+    case kInFolderList: return QStringLiteral("referenced in the registry");
+    case kProtectedFileType: return QStringLiteral("included in the protected file extensions");
+    default: return QString();
+  }
+}
+
+std::string safeHarborListFile() { return platform::joinPath(platform::userDataFolder(), "folders.txt"); }
+
+void SafeHarbor::GetSearchPath() {
+  clearCache();
+  lb1_.clear();
+  lbSearchPath_.clear();
+  lbWindows_.clear();
+  missing_ = false;
+  loadProblem_.clear();
+
+  const std::string file = sources_.listFile.empty() ? safeHarborListFile() : sources_.listFile;
+  FolderListFile list = readFolderListFile(file);
+  if (!list.exists) {
+    missing_ = true;
+  } else if (!list.readable) {
+    // Better to refuse the finders until the list is rebuilt than to run them with a
+    // Safe Harbor that silently lost its folders.
+    missing_ = true;
+    loadProblem_ =
+        QStringLiteral("The Safe Harbor list \"%1\" could not be read: %2.  Build the Safe Harbor list again.")
+            .arg(platform::toDisplay(file), QString::fromLocal8Bit(list.problem.c_str()));
+  } else {
+    lb1_ = std::move(list.entries);
+    if (list.badLines > 0)
+      loadProblem_ =
+          QStringLiteral("The Safe Harbor list \"%1\" is damaged: %2 line(s) that are not folder paths were ignored.")
+              .arg(platform::toDisplay(file))
+              .arg(list.badLines);
+  }
+  if (!loadProblem_.isEmpty()) showError(loadProblem_);
+
+  std::string pathValue;
+  if (sources_.searchPath) {
+    pathValue = *sources_.searchPath;
+  } else if (const char* env = std::getenv("PATH")) {
+    pathValue = env;
+  }
+  // Linux paths are case-sensitive: the folders are resolved in their own case and only
+  // then upper-cased (normalizeList), otherwise links in them would stay unresolved.
+  for (const auto& folder : searchPathFolders(pathValue)) {
+    addUnlessListed(lb1_, folder);
+    addUnlessListed(lbSearchPath_, folder);
+  }
+
+  for (const std::string* sys : {&sources_.systemFolder, &sources_.windowsFolder}) {
+    if (sys->empty()) continue;
+    std::string folder = *sys;
+    if (folder.back() != '/') folder.push_back('/');
+    lb1_.push_back(folder);
+    lbWindows_.push_back(folder);
+  }
+
+  const auto pump = [] { pumpEvents(); };
+  normalizeList(lb1_, pump);
+  normalizeList(lbSearchPath_, pump);
+  normalizeList(lbWindows_, pump);
+  collapseWholeTreeEntries(lb1_);
+}
+
+void SafeHarbor::ReadSafeHarborExtensions() {
+  clearCache();
+  // The editors show the default types while the list was never saved; the query protects
+  // what they show.
+  QStringList defaults;
+  for (const char* d : kDefaultProtectedTypes) defaults << QString::fromLatin1(d);
+  std::vector<std::string> exts;
+  for (const QString& entry : readListSection(QStringLiteral("NoDelExt"), defaults, false)) {
+    const std::string e = platform::fromDisplay(entry.section(QLatin1Char('\t'), 0, 0));
+    if (!e.empty()) exts.push_back(lowerAscii(e));
+  }
+  setExtensions(std::move(exts));
+}
+
+void SafeHarbor::setExtensions(std::vector<std::string> extensions) {
+  lbExt_.clear();
+  extSet_.clear();
+  for (auto& e : extensions) {
+    if (e.empty()) continue;
+    e = lowerAscii(e);
+    extSet_.insert(e);
+    lbExt_.push_back(std::move(e));
+  }
+  sortNoCase(lbExt_);
+}
+
+void SafeHarbor::setLists(std::vector<std::string> folderList, std::vector<std::string> searchPath,
+                          std::vector<std::string> windows, std::vector<std::string> extensions) {
+  clearCache();
+  lb1_ = std::move(folderList);
+  lbSearchPath_ = std::move(searchPath);
+  lbWindows_ = std::move(windows);
+  sortNoCase(lb1_);
+  sortNoCase(lbSearchPath_);
+  sortNoCase(lbWindows_);
+  setExtensions(std::move(extensions));
+  missing_ = false;
+}
+
+void SafeHarbor::clearCache() {
+  cacheValid_ = false;
+  lastAskedFolder_.clear();
+  lastCheckedFolder_.clear();
+  lastReason_ = 0;
+  cacheHits_ = 0;
+}
+
+int SafeHarbor::folderReason(const std::string& folder) const {
+  if (findFolderEntry(folder, lbWindows_) >= 0) return kInSystemFolder;
+  if (findFolderEntry(folder, lbSearchPath_) >= 0) return kInSearchPath;
+  if (findFolderEntry(folder, lb1_) >= 0) return kInFolderList;
+  return kNotProtected;
+}
+
+bool SafeHarbor::isInSafeHarbor(const std::string& path, bool isFile, int& reason) {
+  if (cacheValid_ && sameQueryFolder(lastAskedFolder_, path, isFile)) {
+    ++cacheHits_;
+    reason = lastReason_;
+  } else {
+    lastAskedFolder_ = queryFolder(path, isFile);
+    lastCheckedFolder_ = upperAscii(shortPathName(lastAskedFolder_));
+    lastReason_ = folderReason(lastCheckedFolder_);
+    cacheValid_ = true;
+    reason = lastReason_;
+  }
+  if (reason == kNotProtected && isFile && !extSet_.empty()) {
+    if (extSet_.count(protectedTypePattern(path)) || extSet_.count(lowerAscii(fileNameOf(path))))
+      reason = kProtectedFileType;
+  }
+  return reason > 0;
+}
+
+SafeHarbor& safeHarbor() {
+  static SafeHarbor instance;
+  return instance;
+}
+
+bool checkExceptionList() {
+  if (!safeHarbor().safeHarborMissing()) return true;
+  showError(QStringLiteral(
+      "The Safe Harbor list of folders/files not to delete has not been created yet.  Click on the Build Safe "
+      "Harbor button to initialize."));
+  return false;
+}
+
+}  // namespace roomvale
