@@ -131,8 +131,8 @@ class Walker {
   struct Level;
   bool walkOpenFolder(int rootFd, const ScanTarget& target);
   bool readFolder(Level& level);
-  bool descend(Level& parent, const std::string& name);
-  bool reopenParent(Level& child, Level& parent);
+  bool descend(const std::string& name);
+  bool reopenParent(std::size_t childIndex);
   void listFiles(Level& level);
   void leave(bool unwinding);
   void enforceDescriptorBudget();
@@ -151,7 +151,9 @@ class Walker {
 
   std::vector<Level> levels_;
   std::string path_;
-  std::uint64_t rootDevice_ = 0;
+  std::uint64_t rootDevice_ = 0;      // as the device hook sees it
+  std::uint64_t realRootDevice_ = 0;  // as the file system reports it
+  std::size_t lowestClosable_ = 1;    // shallowest level whose descriptor may still be open
   bool statusCleared_ = false;
   std::string shownStatus_;
   bool statusShownOnce_ = false;

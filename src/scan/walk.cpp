@@ -1,0 +1,406 @@
+#include "scan/walk.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include "foundation/helpers.h"
+#include "foundation/prompts.h"
+#include "foundation/pump.h"
+
+namespace roomvale {
+
+namespace {
+
+// A folder holding more matching files than this has them listed by a second read after its
+// sub-folders, instead of being held in memory all that time.
+constexpr std::size_t kMaxHeldFiles = 20000;
+
+constexpr int kOpenDirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+std::int64_t monotonicNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// Folder path of a target: native bytes without the trailing "/" (except "/" itself).
+std::string folderPathOf(const std::string& target) {
+  std::string p = target;
+  while (p.size() > 1 && p.back() == '/') p.pop_back();
+  if (p.empty()) p = "/";
+  return p;
+}
+
+}  // namespace
+
+WalkVariant WalkVariant::quickClean() {
+  WalkVariant v;
+  v.pattern = "*.*";
+  v.fileRequest = kRequestQuickClean;
+  return v;
+}
+
+WalkVariant WalkVariant::duplicates(std::string pattern) {
+  WalkVariant v;
+  v.pattern = pattern.empty() ? std::string("*.*") : std::move(pattern);
+  v.fileRequest = kRequestDuplicates;
+  return v;
+}
+
+WalkVariant WalkVariant::filesByDate(std::string pattern) {
+  WalkVariant v;
+  v.pattern = pattern.empty() ? std::string("*.*") : std::move(pattern);
+  v.fileRequest = kRequestByDate;
+  v.pumpInFolderLoop = false;
+  v.pumpAtFolderEntry = true;
+  v.status = Status::FolderPathUntilFilesDone;
+  return v;
+}
+
+WalkVariant WalkVariant::folderHogs() {
+  WalkVariant v;
+  v.pattern = "*.*";
+  v.fileRequest = kRequestEverything;
+  v.pumpInFolderLoop = false;
+  v.filesNeedFolderEntries = true;
+  v.status = Status::FolderPathClearedOnStop;
+  return v;
+}
+
+WalkVariant WalkVariant::statistics() {
+  WalkVariant v;
+  v.pattern = "*.*";
+  v.fileRequest = kRequestEverything;
+  v.pumpInFolderLoop = false;
+  v.status = Status::Untouched;
+  return v;
+}
+
+// One folder on the way down from the target.
+struct Walker::Level {
+  int fd = -1;  // -1 while closed to spare descriptors
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::string name;                  // name in its parent ("" for the target)
+  std::size_t parentPathLength = 0;  // length of the folder path above this level
+  std::vector<std::string> subfolders;
+  std::size_t nextSubfolder = 0;
+  std::vector<platform::DirEntry> files;
+  bool filesOverflow = false;     // too many files to hold: listed by a second read
+  bool anyOrdinaryEntry = false;  // some entry is neither hidden nor system
+  bool lost = false;              // could not be reopened: no more sub-folders, no second read
+};
+
+Walker::Walker(WalkVariant variant, WalkVisitor& visitor, bool& scanAborted)
+    : variant_(std::move(variant)), visitor_(visitor), scanAborted_(scanAborted) {}
+
+Walker::~Walker() {
+  for (Level& level : levels_)
+    if (level.fd >= 0) ::close(level.fd);
+}
+
+std::uint64_t Walker::mappedDevice(std::uint64_t device, std::uint64_t inode) const {
+  return deviceHook_ ? deviceHook_(device, inode) : device;
+}
+
+bool Walker::stopped() {
+  if (!scanAborted_) return false;
+  if (variant_.status == WalkVariant::Status::FolderPathClearedOnStop) statusCleared_ = true;
+  return true;
+}
+
+void Walker::flushStatus() {
+  if (!pumping_ || variant_.status == WalkVariant::Status::Untouched) return;
+  static const std::string kEmpty;
+  const std::string& text = statusCleared_ ? kEmpty : path_;
+  if (statusShownOnce_ && text == shownStatus_) return;
+  shownStatus_ = text;
+  statusShownOnce_ = true;
+  visitor_.showStatus(shownStatus_);
+}
+
+void Walker::pumpPoint() {
+  if (!pumping_) return;
+  const std::int64_t now = monotonicNs();
+  if (now - lastPumpNs_ < std::int64_t(pumpIntervalMs_) * 1000000) return;
+  flushStatus();
+  pumpEventsNow();
+  lastPumpNs_ = monotonicNs();
+}
+
+void Walker::scanAllDrives(const std::vector<ScanTarget>& targets) {
+  for (const ScanTarget& target : targets) {
+    if (stopped()) break;
+    scanTarget(target);
+  }
+  flushStatus();
+}
+
+bool Walker::scanTarget(const ScanTarget& target) {
+  if (stopped()) return false;
+  if (!isPathDriveReady(target.path)) return false;
+  // The target itself is opened as the user named it (a mount point or a folder they
+  // added); only what lies below it is never reached through a link.
+  const int fd = ::open(target.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    prompts().message(MessageKind::Error, QStringLiteral("Can't open drive ") + target.text, QStringLiteral("Error"),
+                      Sound::None);
+    return false;
+  }
+  const std::string folder = folderPathOf(target.path);
+  if (!visitor_.targetBegin(target, folder)) {
+    ::close(fd);
+    return false;
+  }
+  path_ = folder;
+  walkOpenFolder(fd, target);
+  visitor_.targetEnd(target);
+  flushStatus();
+  return true;
+}
+
+bool Walker::walkOpenFolder(int rootFd, const ScanTarget&) {
+  struct stat st {};
+  if (::fstat(rootFd, &st) != 0) {
+    ::close(rootFd);
+    return false;
+  }
+  realRootDevice_ = st.st_dev;
+  rootDevice_ = mappedDevice(st.st_dev, st.st_ino);
+  levels_.clear();
+  levels_.reserve(64);
+  Level root;
+  root.fd = rootFd;
+  root.device = st.st_dev;
+  root.inode = st.st_ino;
+  root.parentPathLength = path_.size();
+  levels_.push_back(std::move(root));
+  openDescriptors_ = 1;
+  lowestClosable_ = 1;
+
+  ++foldersEntered_;
+  statusCleared_ = false;
+  visitor_.folderEnter(path_, 0);
+  if (variant_.pumpAtFolderEntry) pumpPoint();
+  if (!stopped()) readFolder(levels_.back());
+
+  while (!levels_.empty()) {
+    if (stopped()) {
+      while (!levels_.empty()) leave(true);
+      break;
+    }
+    Level& top = levels_.back();
+    if (!top.lost && top.nextSubfolder < top.subfolders.size()) {
+      if (top.nextSubfolder > 0 && variant_.pumpInFolderLoop) {
+        pumpPoint();
+        if (stopped()) continue;
+      }
+      const std::string name = std::move(levels_.back().subfolders[levels_.back().nextSubfolder++]);
+      descend(name);
+      continue;
+    }
+    listFiles(top);
+    leave(false);
+  }
+  return true;
+}
+
+bool Walker::readFolder(Level& level) {
+  platform::DirReader reader;
+  // One read serves both listings: the sub-folders (request 0x10) and the variant's files.
+  if (!reader.open(level.fd, ".", "*.*", kRequestEverything, realRootDevice_)) return false;
+  platform::DirEntry e;
+  bool first = true;
+  while (reader.next(e)) {
+    ++entriesRead_;
+    if (!first) {
+      pumpPoint();
+      if (stopped()) return false;
+    }
+    first = false;
+    if (e.isDirectory() && deviceHook_ && mappedDevice(e.device, e.inode) != rootDevice_)
+      e.attr |= platform::kAttrSystem;
+    if (platform::passesRequest(e.attr, kRequestFolders)) {
+      level.anyOrdinaryEntry = true;
+      if (e.isDirectory()) level.subfolders.push_back(e.name);
+    }
+    if (level.filesOverflow) continue;
+    if (!platform::passesRequest(e.attr, variant_.fileRequest) || !platform::matchesPattern(e.name, variant_.pattern))
+      continue;
+    if (level.files.size() >= kMaxHeldFiles) {
+      level.filesOverflow = true;
+      std::vector<platform::DirEntry>().swap(level.files);
+      continue;
+    }
+    level.files.push_back(std::move(e));
+    e = platform::DirEntry();
+  }
+  return true;
+}
+
+bool Walker::descend(const std::string& name) {
+  Level& parent = levels_.back();
+  const int fd = ::openat(parent.fd, name.c_str(), kOpenDirFlags);
+  if (fd < 0) return false;  // vanished, access denied, or no longer a folder: skipped
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || mappedDevice(st.st_dev, st.st_ino) != rootDevice_) {
+    // Something was mounted there since the folder was read: never leave the file system.
+    ::close(fd);
+    return false;
+  }
+  Level child;
+  child.fd = fd;
+  child.device = st.st_dev;
+  child.inode = st.st_ino;
+  child.name = name;
+  child.parentPathLength = path_.size();
+  if (path_.size() != 1 || path_[0] != '/') path_ += '/';
+  path_ += name;
+  levels_.push_back(std::move(child));
+  ++openDescriptors_;
+  enforceDescriptorBudget();
+
+  ++foldersEntered_;
+  statusCleared_ = false;
+  const int depth = int(levels_.size()) - 1;
+  visitor_.folderEnter(path_, depth);
+  if (variant_.pumpAtFolderEntry) pumpPoint();
+  if (!stopped()) readFolder(levels_.back());
+  return true;
+}
+
+void Walker::enforceDescriptorBudget() {
+  // Open folders are the target and a run of the deepest levels; the shallowest of that run
+  // is closed first and reopened through ".." on the way back up.
+  const std::size_t top = levels_.size() - 1;
+  while (openDescriptors_ > descriptorBudget_ && lowestClosable_ < top) {
+    Level& level = levels_[lowestClosable_++];
+    if (level.fd >= 0) {
+      ::close(level.fd);
+      level.fd = -1;
+      --openDescriptors_;
+    }
+  }
+}
+
+bool Walker::reopenParent(std::size_t childIndex) {
+  Level& child = levels_[childIndex];
+  Level& parent = levels_[childIndex - 1];
+  if (child.fd >= 0) {
+    const int fd = ::openat(child.fd, "..", kOpenDirFlags);
+    if (fd >= 0) {
+      struct stat st {};
+      if (::fstat(fd, &st) == 0 && st.st_dev == parent.device && st.st_ino == parent.inode) {
+        parent.fd = fd;
+        ++openDescriptors_;
+        return true;
+      }
+      ::close(fd);
+    }
+  }
+  // The child was moved away: come down again from the target by name, checking that
+  // every folder on the way is still the one that was walked.
+  int fd = ::fcntl(levels_[0].fd, F_DUPFD_CLOEXEC, 0);
+  if (fd < 0) return false;
+  for (std::size_t i = 1; i < childIndex; ++i) {
+    const int next = ::openat(fd, levels_[i].name.c_str(), kOpenDirFlags);
+    ::close(fd);
+    if (next < 0) return false;
+    struct stat st {};
+    if (::fstat(next, &st) != 0 || st.st_dev != levels_[i].device || st.st_ino != levels_[i].inode) {
+      ::close(next);
+      return false;
+    }
+    fd = next;
+  }
+  parent.fd = fd;
+  ++openDescriptors_;
+  return true;
+}
+
+void Walker::listFiles(Level& level) {
+  if (variant_.filesNeedFolderEntries && !level.anyOrdinaryEntry) return;
+  if (stopped()) return;
+  const int depth = int(levels_.size()) - 1;
+  statusCleared_ = false;
+  bool begun = false;
+  std::size_t handed = 0;
+  auto hand = [&](const platform::DirEntry& e) -> bool {
+    if (handed > 0 && stopped()) return false;
+    if (!begun) {
+      visitor_.filesBegin(path_, depth);
+      begun = true;
+    }
+    visitor_.entry(path_, e);
+    if (handed++ > 0) pumpPoint();
+    return true;
+  };
+
+  if (!level.filesOverflow) {
+    for (const platform::DirEntry& e : level.files)
+      if (!hand(e)) break;
+    std::vector<platform::DirEntry>().swap(level.files);
+  } else if (!level.lost && level.fd >= 0) {
+    platform::DirReader reader;
+    if (reader.open(level.fd, ".", variant_.pattern, variant_.fileRequest, realRootDevice_)) {
+      platform::DirEntry e;
+      while (reader.next(e)) {
+        ++entriesRead_;
+        if (e.isDirectory() && deviceHook_ && mappedDevice(e.device, e.inode) != rootDevice_) {
+          e.attr |= platform::kAttrSystem;
+          if (!platform::passesRequest(e.attr, variant_.fileRequest)) continue;
+        }
+        if (!hand(e)) break;
+      }
+    }
+  }
+  if (begun) visitor_.filesEnd(path_, depth);
+  if (variant_.status == WalkVariant::Status::FolderPathUntilFilesDone) statusCleared_ = true;
+}
+
+void Walker::leave(bool unwinding) {
+  const std::size_t index = levels_.size() - 1;
+  visitor_.folderLeave(path_, int(index));
+  if (!unwinding && index > 0 && levels_[index - 1].fd < 0) {
+    if (reopenParent(index)) {
+      lowestClosable_ = index - 1;
+    } else {
+      levels_[index - 1].lost = true;
+      ++branchesLost_;
+    }
+  }
+  Level& level = levels_[index];
+  if (level.fd >= 0) {
+    ::close(level.fd);
+    --openDescriptors_;
+  }
+  path_.resize(level.parentPathLength);
+  levels_.pop_back();
+  if (lowestClosable_ > levels_.size()) lowestClosable_ = levels_.size();
+  if (lowestClosable_ < 1) lowestClosable_ = 1;
+}
+
+bool WorkingList::add(QString line) {
+  if (lines_.size() >= capacity_) return false;
+  lines_.push_back(std::move(line));
+  return true;
+}
+
+bool WorkingList::addOrStop(QString line, bool& scanAborted, const std::function<void()>& onFull) {
+  if (add(std::move(line))) return true;
+  if (!limitReached_) {
+    limitReached_ = true;
+    if (onFull) onFull();
+  }
+  scanAborted = true;
+  return false;
+}
+
+void WorkingList::clear() {
+  lines_.clear();
+  limitReached_ = false;
+}
+
+}  // namespace roomvale
