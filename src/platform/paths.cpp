@@ -4,7 +4,6 @@
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <QFile>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -75,11 +74,88 @@ std::string canonicalPath(const std::string& path) {
   return out;
 }
 
+// Bytes that are not UTF-8 become the lone surrogates U+DC80..U+DCFF, which no valid UTF-8
+// decodes to, so that a name shown (or kept in a grid cell) converts back to its own bytes.
 QString toDisplay(const std::string& path) {
-  return QFile::decodeName(QByteArray(path.data(), qsizetype(path.size())));
+  const QString fast = QString::fromUtf8(path.data(), qsizetype(path.size()));
+  if (!fast.contains(QChar::ReplacementCharacter)) return fast;
+  QString out;
+  out.reserve(qsizetype(path.size()));
+  const auto* p = reinterpret_cast<const unsigned char*>(path.data());
+  const size_t n = path.size();
+  for (size_t i = 0; i < n;) {
+    const unsigned c = p[i];
+    if (c < 0x80) {
+      out += QChar(char16_t(c));
+      ++i;
+      continue;
+    }
+    size_t len = 0;
+    char32_t cp = 0, min = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+      len = 2, cp = c & 0x1F, min = 0x80;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      len = 3, cp = c & 0x0F, min = 0x800;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      len = 4, cp = c & 0x07, min = 0x10000;
+    }
+    bool valid = len > 0 && i + len <= n;
+    for (size_t k = 1; valid && k < len; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80) valid = false;
+      cp = (cp << 6) | (p[i + k] & 0x3F);
+    }
+    valid = valid && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+    if (!valid) {
+      out += QChar(char16_t(0xDC00 + c));
+      ++i;
+      continue;
+    }
+    if (cp >= 0x10000) {
+      out += QChar(QChar::highSurrogate(cp));
+      out += QChar(QChar::lowSurrogate(cp));
+    } else {
+      out += QChar(char16_t(cp));
+    }
+    i += len;
+  }
+  return out;
 }
 
-std::string fromDisplay(const QString& text) { return QFile::encodeName(text).toStdString(); }
+std::string fromDisplay(const QString& text) {
+  std::string out;
+  out.reserve(size_t(text.size()));
+  auto put = [&out](char32_t cp) {
+    if (cp < 0x80) {
+      out.push_back(char(cp));
+    } else if (cp < 0x800) {
+      out.push_back(char(0xC0 | (cp >> 6)));
+      out.push_back(char(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(char(0xE0 | (cp >> 12)));
+      out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(char(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(char(0xF0 | (cp >> 18)));
+      out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(char(0x80 | (cp & 0x3F)));
+    }
+  };
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t u = text[i].unicode();
+    if (QChar::isHighSurrogate(u) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
+      put(QChar::surrogateToUcs4(u, text[i + 1].unicode()));
+      ++i;
+    } else if (u >= 0xDC80 && u <= 0xDCFF) {
+      out.push_back(char(u - 0xDC00));  // an escaped raw byte
+    } else if (QChar::isSurrogate(u)) {
+      put(0xFFFD);
+    } else {
+      put(u);
+    }
+  }
+  return out;
+}
 
 std::string homeFolder() {
   const char* home = std::getenv("HOME");

@@ -15,7 +15,8 @@ std::string nameOf(const std::string& path);
 // Canonical path (realpath); the path unchanged when that fails.
 std::string canonicalPath(const std::string& path);
 
-// Native bytes <-> display text.
+// Native bytes <-> display text. UTF-8 decodes as such; any other byte becomes a lone
+// surrogate (U+DC80..U+DCFF), so fromDisplay(toDisplay(p)) == p for every path.
 QString toDisplay(const std::string& path);
 std::string fromDisplay(const QString& text);
 
