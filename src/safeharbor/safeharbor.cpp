@@ -52,7 +52,23 @@ QString safeHarborReasonText(int reason) {
   }
 }
 
+QString folderListProblem(const std::string& file, const FolderListFile& list) {
+  if (!list.exists) return QString();
+  if (!list.readable)
+    return QStringLiteral("The Safe Harbor list \"%1\" could not be read: %2.  Build the Safe Harbor list again.")
+        .arg(platform::toDisplay(file), QString::fromLocal8Bit(list.problem.c_str()));
+  if (list.badLines > 0)
+    return QStringLiteral("The Safe Harbor list \"%1\" is damaged: %2 line(s) that are not folder paths were ignored.")
+        .arg(platform::toDisplay(file))
+        .arg(list.badLines);
+  return QString();
+}
+
 std::string safeHarborListFile() { return platform::joinPath(platform::userDataFolder(), "folders.txt"); }
+
+std::string SafeHarbor::listFile() const {
+  return sources_.listFile.empty() ? safeHarborListFile() : sources_.listFile;
+}
 
 void SafeHarbor::GetSearchPath() {
   clearCache();
@@ -62,25 +78,13 @@ void SafeHarbor::GetSearchPath() {
   missing_ = false;
   loadProblem_.clear();
 
-  const std::string file = sources_.listFile.empty() ? safeHarborListFile() : sources_.listFile;
+  const std::string file = listFile();
   FolderListFile list = readFolderListFile(file);
-  if (!list.exists) {
-    missing_ = true;
-  } else if (!list.readable) {
-    // Better to refuse the finders until the list is rebuilt than to run them with a
-    // Safe Harbor that silently lost its folders.
-    missing_ = true;
-    loadProblem_ =
-        QStringLiteral("The Safe Harbor list \"%1\" could not be read: %2.  Build the Safe Harbor list again.")
-            .arg(platform::toDisplay(file), QString::fromLocal8Bit(list.problem.c_str()));
-  } else {
-    lb1_ = std::move(list.entries);
-    if (list.badLines > 0)
-      loadProblem_ =
-          QStringLiteral("The Safe Harbor list \"%1\" is damaged: %2 line(s) that are not folder paths were ignored.")
-              .arg(platform::toDisplay(file))
-              .arg(list.badLines);
-  }
+  loadProblem_ = folderListProblem(file, list);
+  // A file that cannot be read counts as missing: better to refuse the finders until the
+  // list is rebuilt than to run them with a Safe Harbor that silently lost its folders.
+  missing_ = !list.exists || !list.readable;
+  lb1_ = std::move(list.entries);
   if (!loadProblem_.isEmpty()) showError(loadProblem_);
 
   std::string pathValue;

@@ -14,6 +14,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "safeharbor/harborlist.h"
+
 class QWidget;
 
 namespace roomvale {
@@ -34,6 +36,9 @@ QString safeHarborReasonText(int reason);
 
 // The Safe Harbor folder file: "folders.txt" in the per-user data folder.
 std::string safeHarborListFile();
+
+// The message for a "folders.txt" that could not be read or is damaged; empty when fine.
+QString folderListProblem(const std::string& file, const FolderListFile& list);
 
 // The protected types shown (and protecting) while "NoDelExt" was never saved.
 inline const char* const kDefaultProtectedTypes[] = {"*.sys", "*.drv"};
@@ -84,6 +89,8 @@ class SafeHarbor {
                 std::vector<std::string> windows, std::vector<std::string> extensions);
 
   void setSources(Sources sources) { sources_ = std::move(sources); }
+  // The folder file in use (sources().listFile, else safeHarborListFile()).
+  std::string listFile() const;
   const Sources& sources() const { return sources_; }
 
   // Why the last GetSearchPath could not use "folders.txt" fully; empty when it could.
