@@ -212,15 +212,14 @@ std::vector<Volume> volumesFromMountInfo(const std::vector<MountInfoEntry>& entr
   std::vector<Volume> out;
   for (const auto& [point, e] : top) {  // std::map: mount-point order
     if (isHiddenMount(*e)) continue;
-    const bool block = e->major != 0;
     Volume v;
     v.mountPoint = point;
     v.fsType = e->fsType;
     v.source = e->source;
     v.major = e->major;
     v.minor = e->minor;
-    v.kind = classifyMount(*e, block && removableOf && removableOf(e->major, e->minor));
-    if (block && labelOf && v.kind != VolumeKind::Network) v.label = labelOf(e->major, e->minor);
+    v.kind = classifyMount(*e, removableOf && removableOf(*e));
+    if (labelOf && v.kind != VolumeKind::Network) v.label = labelOf(*e);
     out.push_back(std::move(v));
   }
   return out;
@@ -268,14 +267,33 @@ std::string absolutePath(const std::string& path) {
   return out + path;
 }
 
+// The block device behind a mount. Some file systems (btrfs) report an anonymous device
+// number, so the source device node is asked as well.
+std::optional<dev_t> blockDeviceOf(const MountInfoEntry& e) {
+  if (e.source.rfind("/dev/", 0) == 0) {
+    struct stat st {};
+    if (::stat(e.source.c_str(), &st) == 0 && S_ISBLK(st.st_mode)) return st.st_rdev;
+  }
+  if (e.major != 0) return makedev(e.major, e.minor);
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::vector<Volume> listVolumes() {
   const auto labels = labelsByDevice();
-  return volumesFromMountInfo(currentMounts(), removableBlockDevice, [&labels](unsigned maj, unsigned min) {
-    auto it = labels.find(makedev(maj, min));
-    return it == labels.end() ? std::string() : it->second;
-  });
+  return volumesFromMountInfo(
+      currentMounts(),
+      [](const MountInfoEntry& e) {
+        const auto dev = blockDeviceOf(e);
+        return dev && removableBlockDevice(major(*dev), minor(*dev));
+      },
+      [&labels](const MountInfoEntry& e) {
+        const auto dev = blockDeviceOf(e);
+        if (!dev) return std::string();
+        auto it = labels.find(*dev);
+        return it == labels.end() ? std::string() : it->second;
+      });
 }
 
 std::optional<Volume> volumeOf(const std::string& path, const std::vector<Volume>& volumes) {

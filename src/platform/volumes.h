@@ -41,8 +41,8 @@ struct Volume {
   std::string fsType;
   std::string source;
   VolumeKind kind = VolumeKind::Fixed;
-  std::string label;  // file system label, empty when none is known
-  unsigned major = 0;
+  std::string label;   // file system label, empty when none is known
+  unsigned major = 0;  // device numbers as stat() reports them for files on the volume
   unsigned minor = 0;
 };
 
@@ -53,9 +53,9 @@ VolumeKind classifyMount(const MountInfoEntry& entry, bool removable);
 // /dev, /sys, squashfs below /snap).
 bool isHiddenMount(const MountInfoEntry& entry);
 
-// Answers for a block device given by major:minor.
-using RemovableFn = std::function<bool(unsigned major, unsigned minor)>;
-using LabelFn = std::function<std::string(unsigned major, unsigned minor)>;
+// Answers about the block device behind a mount.
+using RemovableFn = std::function<bool(const MountInfoEntry& mount)>;
+using LabelFn = std::function<std::string(const MountInfoEntry& mount)>;
 
 // Listed volumes of a parsed mount table, in mount-point order; a mount point mounted over
 // several times is listed once (its topmost mount). `removableOf` answers whether the block

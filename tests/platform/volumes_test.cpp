@@ -115,11 +115,11 @@ TEST(MountInfo, Kinds) {
 TEST(MountInfo, VolumeListOrderOvermountsLabelsAndTexts) {
   const auto entries = parseMountInfo(kMountInfo);
   const auto vols = volumesFromMountInfo(
-      entries, [](unsigned maj, unsigned min) { return maj == 8 && min == 17; },
-      [](unsigned maj, unsigned min) -> std::string {
-        if (maj == 259 && min == 2) return "SYSTEM disk";
-        if (maj == 8 && min == 3) return "ARCHIVE";
-        if (maj == 0 && min == 40) return "never asked for network";
+      entries, [](const MountInfoEntry& m) { return m.source == "/dev/sdb1"; },
+      [](const MountInfoEntry& m) -> std::string {
+        if (m.major == 259 && m.minor == 2) return "SYSTEM disk";
+        if (m.source == "/dev/sda3") return "ARCHIVE";
+        if (m.fsType == "nfs4") return "never asked for network";
         return "";
       });
   std::vector<std::string> points;
