@@ -210,15 +210,18 @@ QString moveToTrash(const std::string& pathIn) {
   return QStringLiteral("No free name in the trash");
 }
 
-bool openWithAssociatedProgram(const std::string& path) {
-  // The URL is built from the bytes, so a name that is not UTF-8 reaches the program intact.
+QUrl fileUrlOf(const std::string& path) {
   std::string abs = path;
-  if (!abs.empty() && abs[0] != '/') {
+  if (abs.empty() || abs[0] != '/') {
     char cwd[4096];
     if (::getcwd(cwd, sizeof cwd)) abs = joinPath(cwd, abs);
   }
   const QByteArray encoded = QByteArray(abs.data(), qsizetype(abs.size())).toPercentEncoding(QByteArrayLiteral("/"));
-  const QUrl url = QUrl::fromEncoded("file://" + encoded, QUrl::StrictMode);
+  return QUrl::fromEncoded("file://" + encoded, QUrl::StrictMode);
+}
+
+bool openWithAssociatedProgram(const std::string& path) {
+  const QUrl url = fileUrlOf(path);
   if (!url.isValid()) return false;
   return QDesktopServices::openUrl(url);
 }

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <string>
 
 namespace roomvale::platform {
@@ -14,6 +15,10 @@ QString moveToTrash(const std::string& path);
 
 // Opens a file with its associated program; false when that could not be started.
 bool openWithAssociatedProgram(const std::string& path);
+
+// The file URL of a path, percent-encoded from its bytes (a relative path is taken from the
+// current folder), so that a name that is not UTF-8 survives.
+QUrl fileUrlOf(const std::string& path);
 
 // MIME information of a file-name extension given with its dot (".txt"); empty texts when
 // no MIME glob "*.ext" names it.

@@ -220,6 +220,17 @@ TEST(Trash, OtherFileSystemUsesItsTopDirectoryTrash) {
   ::rmdir(folder.c_str());
 }
 
+TEST(Shell, FileUrlKeepsTheBytes) {
+  const QUrl url = fileUrlOf("/tmp/a b/caf\xE9#1?.txt");
+  EXPECT_TRUE(url.isValid());
+  EXPECT_TRUE(url.isLocalFile());
+  EXPECT_EQ(url.toEncoded(), QByteArray("file:///tmp/a%20b/caf%E9%231%3F.txt"));
+  EXPECT_EQ(QByteArray::fromPercentEncoding(url.toEncoded(QUrl::RemoveScheme).mid(2)),
+            QByteArray("/tmp/a b/caf\xE9#1?.txt"));
+  EXPECT_TRUE(fileUrlOf("relative.txt").path().endsWith("/relative.txt"));
+  EXPECT_TRUE(fileUrlOf("relative.txt").path().startsWith("/"));
+}
+
 TEST(FileTypes, ExtensionsFromTheMimeDatabase) {
   const auto txt = extensionType(".txt");
   EXPECT_EQ(txt.typeName, "text/plain");
