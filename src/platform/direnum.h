@@ -55,9 +55,10 @@ constexpr bool passesRequest(std::uint32_t attr, std::uint32_t request) {
 // an invalid time.
 std::optional<std::uint32_t> toFatDateTime(const FileTime& t);
 
-// Enumerates one open folder. The folder is given as a descriptor (the reader duplicates it)
-// or as a path; `rootDevice` is the device of the walk's target so that a folder on another
-// file system is reported with the system bit. "." and ".." are never reported.
+// Enumerates one folder, given as a path relative to an open folder's descriptor (".", or a
+// name; opened anew, so the reader has its own descriptor and position) or as a path; `rootDevice` is the device of the
+// walk's target so that a folder on another file system is reported with the system bit. "." and ".." are never
+// reported.
 class DirReader {
  public:
   DirReader() = default;
