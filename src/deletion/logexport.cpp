@@ -2,10 +2,8 @@
 
 #include <QApplication>
 #include <QFontMetricsF>
-#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPainter>
-#include <QPalette>
 #include <QPrinter>
 #include <algorithm>
 #include <vector>
@@ -13,6 +11,7 @@
 #include "deletion/deletionlog.h"
 #include "foundation/prompts.h"
 #include "platform/paths.h"
+#include "scan/exports.h"
 
 namespace roomvale {
 
@@ -29,17 +28,6 @@ QString csvCell(const QString& text) {
   QString inner = text;
   inner.replace(QStringLiteral("\""), QStringLiteral("\"\""));
   return QChar('"') + inner + QChar('"');
-}
-
-QString htmlCell(const QString& text) {
-  if (text.isEmpty()) return QStringLiteral("<br>");
-  QString out = text.toHtmlEscaped();
-  // toHtmlEscaped also turns quotation marks into entities, which cell text does not need.
-  out.replace(QStringLiteral("&quot;"), QStringLiteral("\""));
-  out.replace(QStringLiteral("\r\n"), QStringLiteral("<br>"));
-  out.replace(QChar('\r'), QStringLiteral("<br>"));
-  out.replace(QChar('\n'), QStringLiteral("<br>"));
-  return out;
 }
 
 // Columns after the date hold numbers and are right-aligned.
@@ -84,18 +72,16 @@ std::string deletionLogHtml(const DeletionLog& log, const QColor& headerColour) 
       out += QStringLiteral("<td nowrap");
       if (rightAligned(c)) out += align;
       if (r == 0)
-        out += QStringLiteral(" BGCOLOR=\"#") + colour + QStringLiteral("\"><B>") + htmlCell(log.cell(c, r)) +
+        out += QStringLiteral(" BGCOLOR=\"#") + colour + QStringLiteral("\"><B>") + htmlCellText(log.cell(c, r)) +
                QStringLiteral("</B></td>\r\n");
       else
-        out += QStringLiteral(">") + htmlCell(log.cell(c, r)) + QStringLiteral("</td>\r\n");
+        out += QStringLiteral(">") + htmlCellText(log.cell(c, r)) + QStringLiteral("</td>\r\n");
     }
     out += QStringLiteral("</tr>\r\n");
   }
   out += QStringLiteral("</table><p>\r\n");
   return out.toUtf8().toStdString();
 }
-
-QColor gridHeaderColour() { return QGuiApplication::palette().color(QPalette::Active, QPalette::Window); }
 
 QString makerWebAddress() { return QStringLiteral("www.fernholt.example"); }
 
@@ -134,7 +120,7 @@ bool saveDeletionLogAsCsv(const DeletionLog& log) {
 bool saveDeletionLogAsHtml(const DeletionLog& log) {
   const auto path = prompts().saveFileName(htmlSaveDialogSpec());
   if (!path || path->empty()) return false;
-  if (!writeExport(*path, deletionLogHtml(log, gridHeaderColour()))) return false;
+  if (!writeExport(*path, deletionLogHtml(log, webPageHeaderColour()))) return false;
   showInfo(QStringLiteral("HTML file saved as ") + platform::toDisplay(*path));
   return true;
 }

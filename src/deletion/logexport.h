@@ -18,12 +18,10 @@ class DeletionLog;
 // break is quoted with its quotation marks doubled.
 std::string deletionLogCsv(const DeletionLog& log);
 
-// The result grids' HTML table form, with columns 1 to 6 right-aligned. Cell texts are
-// escaped ("&", "<", ">"), line breaks become "<br>", an empty cell is "<br>".
+// The result grids' HTML table form (cells written as htmlCellText of scan/exports.h: "&",
+// "<" and ">" escaped, line breaks and empty cells as "<br>"), with columns 1 to 6
+// right-aligned. The header colour is normally webPageHeaderColour().
 std::string deletionLogHtml(const DeletionLog& log, const QColor& headerColour);
-
-// Background of the header cells in HTML tables: the active window frame colour.
-QColor gridHeaderColour();
 
 // The maker's web address shown in printouts.
 QString makerWebAddress();

@@ -6,6 +6,7 @@
 
 #include "common/testing.h"
 #include "deletion/deletionlog.h"
+#include "scan/exports.h"
 
 namespace roomvale::testing {
 namespace {
@@ -98,7 +99,7 @@ TEST_F(LogSave, HtmlGoesToTheChosenFileAndIsConfirmed) {
   const std::string path = tree / "page.htm";
   prompts.files.push_back(path);
   EXPECT_TRUE(saveDeletionLogAsHtml(log));
-  EXPECT_EQ(readFile(path), deletionLogHtml(log, gridHeaderColour()));
+  EXPECT_EQ(readFile(path), deletionLogHtml(log, webPageHeaderColour()));
   EXPECT_EQ(prompts.records[0].title, QStringLiteral("Save as web page"));
   EXPECT_EQ(prompts.records[0].text, QStringLiteral("delete.htm"));
   EXPECT_EQ(prompts.texts(MessageKind::Information), QStringList{"HTML file saved as " + QString::fromStdString(path)});
