@@ -13,6 +13,7 @@
 #include "platform/volumes.h"
 
 class QListWidget;
+class QListWidgetItem;
 
 namespace roomvale {
 
@@ -74,6 +75,9 @@ void fillDriveList(QListWidget* list, DriveKinds kinds, bool withAddedFolders,
 std::vector<ScanTarget> checkedTargets(const QListWidget* list);
 int checkedCount(const QListWidget* list);
 void setAllChecked(QListWidget* list, bool checked);
+
+// A list item that sorts without regard to case, for the sorted lists of paths and types.
+QListWidgetItem* newSortedItem(const QString& text);
 
 // The folder picture shown beside added folders, and the pictures of the volume kinds.
 const QIcon& folderPicture();

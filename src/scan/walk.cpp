@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <system_error>
 
 #include "foundation/helpers.h"
 #include "foundation/prompts.h"
@@ -13,10 +14,6 @@
 namespace roomvale {
 
 namespace {
-
-// A folder holding more matching files than this has them listed by a second read after its
-// sub-folders, instead of being held in memory all that time.
-constexpr std::size_t kMaxHeldFiles = 20000;
 
 constexpr int kOpenDirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
@@ -141,15 +138,19 @@ void Walker::scanAllDrives(const std::vector<ScanTarget>& targets) {
 bool Walker::scanTarget(const ScanTarget& target) {
   if (stopped()) return false;
   if (!isPathDriveReady(target.path)) return false;
-  // The target itself is opened as the user named it (a mount point or a folder they
-  // added); only what lies below it is never reached through a link.
-  const int fd = ::open(target.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const std::string folder = folderPathOf(target.path);
+  int fd = -1;
+  try {
+    changeToFolder(target.path);
+    fd = ::open(folder.c_str(), kOpenDirFlags);
+  } catch (const std::system_error&) {
+    fd = -1;
+  }
   if (fd < 0) {
     prompts().message(MessageKind::Error, QStringLiteral("Can't open drive ") + target.text, QStringLiteral("Error"),
                       Sound::None);
     return false;
   }
-  const std::string folder = folderPathOf(target.path);
   if (!visitor_.targetBegin(target, folder)) {
     ::close(fd);
     return false;
@@ -210,7 +211,7 @@ bool Walker::walkOpenFolder(int rootFd, const ScanTarget&) {
 bool Walker::readFolder(Level& level) {
   platform::DirReader reader;
   // One read serves both listings: the sub-folders (request 0x10) and the variant's files.
-  if (!reader.open(level.fd, ".", "*.*", kRequestEverything, realRootDevice_)) return false;
+  if (!reader.open(level.fd, ".", "*.*", kRequestFolders | variant_.fileRequest, realRootDevice_)) return false;
   platform::DirEntry e;
   bool first = true;
   while (reader.next(e)) {
@@ -229,7 +230,7 @@ bool Walker::readFolder(Level& level) {
     if (level.filesOverflow) continue;
     if (!platform::passesRequest(e.attr, variant_.fileRequest) || !platform::matchesPattern(e.name, variant_.pattern))
       continue;
-    if (level.files.size() >= kMaxHeldFiles) {
+    if (level.files.size() >= heldFilesLimit_) {
       level.filesOverflow = true;
       std::vector<platform::DirEntry>().swap(level.files);
       continue;

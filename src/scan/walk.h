@@ -116,6 +116,9 @@ class Walker {
   void setDescriptorBudget(int n) { descriptorBudget_ = n < 2 ? 2 : n; }
   // Tests: maps (device, inode) of a folder to the device the walk believes it is on, to
   // stand for a mount point without mounting anything.
+  // Most matching files of one folder held in memory until its sub-folders are done; a
+  // folder with more has its files listed by a second read (default 20,000).
+  void setHeldFilesLimit(std::size_t n) { heldFilesLimit_ = n; }
   using DeviceHook = std::function<std::uint64_t(std::uint64_t device, std::uint64_t inode)>;
   void setDeviceHook(DeviceHook hook) { deviceHook_ = std::move(hook); }
 
@@ -148,6 +151,7 @@ class Walker {
   int pumpIntervalMs_ = 15;
   int descriptorBudget_ = 32;
   DeviceHook deviceHook_;
+  std::size_t heldFilesLimit_ = 20000;
 
   std::vector<Level> levels_;
   std::string path_;
