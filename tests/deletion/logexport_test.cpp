@@ -67,9 +67,12 @@ TEST(LogHtml, MarkupInCellsIsEscapedAndLineBreaksBecomeBreaks) {
   DeletionLog log;
   log.setCell(0, 1, QStringLiteral("<script>&\"x\""));
   log.setCell(1, 1, QStringLiteral("a\r\nb\rc\nd"));
+  log.setCell(2, 1, QStringLiteral("Größe"));
   const std::string html = deletionLogHtml(log, QColor(0x0A, 0x24, 0x6A));
   EXPECT_NE(html.find("<td nowrap>&lt;script&gt;&amp;\"x\"</td>"), std::string::npos);
   EXPECT_NE(html.find("<td nowrap align=\"right\">a<br>b<br>c<br>d</td>"), std::string::npos);
+  // Non-ASCII as character references, so the page reads the same in any character set.
+  EXPECT_NE(html.find("<td nowrap align=\"right\">Gr&#246;&#223;e</td>"), std::string::npos);
   EXPECT_NE(html.find("<td nowrap align=\"right\"><br></td>"), std::string::npos);  // empty cell
   EXPECT_NE(html.find("BGCOLOR=\"#0A246A\""), std::string::npos);
   EXPECT_EQ(html.find("<script>"), std::string::npos);
