@@ -42,6 +42,9 @@ constexpr int kHintPauseMs = 1000;
 constexpr int kSplashDelayMs = 3000;
 constexpr int kHelpContext = 1000;
 
+const QString kInkOnTile = QStringLiteral("color: #1a2a5a;");
+const QString kInkOnGradient = QStringLiteral("color: #f0f4ff;");
+
 // Pale yellow hints.
 const QColor kHintColour(0xF5, 0xF9, 0x88);
 
@@ -136,7 +139,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window) {
   titleFont.setPixelSize(46);
   titleFont.setBold(true);
   EsLabel1->setFont(titleFont);
-  EsLabel1->setStyleSheet(QStringLiteral("color: #1a2a5a;"));
+  EsLabel1->setStyleSheet(kInkOnTile);
 
   using artwork::Glyph;
   auto at = [](int column, int row) { return QPoint(column, kFirstRow + row * kRowStep); };
@@ -193,7 +196,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window) {
     font.setBold(true);
     font.setItalic(true);
     label->setFont(font);
-    label->setStyleSheet(QStringLiteral("color: #1a2a5a;"));
+    label->setStyleSheet(kInkOnTile);
     label->setCursor(Qt::PointingHandCursor);
     label->installEventFilter(this);
   }
@@ -269,7 +272,8 @@ void TfrmMain::FormShow() {
 }
 
 void TfrmMain::applyColourDepth(int bits) {
-  if (useGradientBackground(bits)) {
+  const bool gradient = useGradientBackground(bits);
+  if (gradient) {
     EsGradient1->setGeometry(rect());
     EsTile1->move(0, kOffScreenTop);
   } else {
@@ -278,6 +282,9 @@ void TfrmMain::applyColourDepth(int bits) {
   }
   EsGradient1->lower();
   EsTile1->lower();
+  // Dark ink on the pale tile, light ink on the dark gradient.
+  const QString ink = gradient ? kInkOnGradient : kInkOnTile;
+  for (QLabel* label : {EsLabel1, EsLabel2, EsLabel3}) label->setStyleSheet(ink);
 }
 
 void TfrmMain::GetSearchPath() { safeHarborMissing_ = launch::loadSafeHarborLists(); }

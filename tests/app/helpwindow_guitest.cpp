@@ -44,16 +44,17 @@ TEST_F(HelpWindowTest, LaterContextScrollsTheSameWindow) {
   ASSERT_NE(window, nullptr);
   QScrollBar* scroll = window->browser->verticalScrollBar();
   ASSERT_TRUE(testing::waitFor([&] { return scroll->maximum() > 0; }));
-  EXPECT_EQ(scroll->value(), 0);
+  const int atContents = scroll->value();
+  EXPECT_LT(atContents, 40);  // the first topic is at the top
 
   openHelpWindow(installedHelpFile(), 1600);
   EXPECT_EQ(helpWindow(), window);
   EXPECT_EQ(window->context(), 1600);
-  EXPECT_GT(scroll->value(), 0);
+  EXPECT_GT(scroll->value(), atContents + 200);
 
-  // Contents goes back to the top topic.
+  // Contents goes back to the first topic.
   window->btContents->click();
-  EXPECT_EQ(scroll->value(), 0);
+  EXPECT_EQ(scroll->value(), atContents);
 }
 
 TEST_F(HelpWindowTest, MissingFileIsReportedAndOpensNothing) {

@@ -265,9 +265,10 @@ TEST_F(MainWindowTest, StartUpSettingsAreApplied) {
 
 TEST_F(MainWindowTest, LowColourDisplayShowsTheGradient) {
   TfrmMain* main = start(false);
-  // A true-colour display (offscreen is 32 bits) shows the tile.
-  EXPECT_EQ(main->EsTile1->geometry(), main->rect());
-  EXPECT_GE(main->EsGradient1->y(), 1000);
+  // The first show chose by the display's depth (offscreen is 32 bits: the tile).
+  const bool lowColour = useGradientBackground(main->screen()->depth());
+  EXPECT_EQ((lowColour ? main->EsGradient1 : main->EsTile1)->geometry(), main->rect());
+  EXPECT_GE((lowColour ? main->EsTile1 : main->EsGradient1)->y(), 1000);
 
   main->applyColourDepth(8);
   EXPECT_EQ(main->EsGradient1->geometry(), main->rect());
@@ -277,6 +278,10 @@ TEST_F(MainWindowTest, LowColourDisplayShowsTheGradient) {
   const QColor top = shot.pixelColor(300, 2);
   EXPECT_GT(top.blue(), 150);
   EXPECT_LT(top.red(), 60);
+  // The title stays readable: light ink on the dark gradient.
+  bool lightInk = false;
+  for (int x = 150; x < 450 && !lightInk; ++x) lightInk = shot.pixelColor(x, 40).lightness() > 200;
+  EXPECT_TRUE(lightInk);
 
   main->applyColourDepth(16);
   EXPECT_EQ(main->EsTile1->geometry(), main->rect());
@@ -286,11 +291,13 @@ TEST_F(MainWindowTest, LowColourDisplayShowsTheGradient) {
 
 TEST_F(MainWindowTest, MainWindowRendersTileTitleAndPanels) {
   TfrmMain* main = start(false);
+  main->applyColourDepth(24);  // whatever display the test runs on
   QImage shot = main->grab().toImage();
   ASSERT_EQ(shot.size(), QSize(602, 427) * main->devicePixelRatio());
   // The tile, not a flat window colour, fills the margins.
   const QColor margin = shot.pixelColor(20, 200);
   EXPECT_GT(margin.blue(), margin.red());
+  EXPECT_GT(margin.lightness(), 150);
   // The title is drawn in dark ink somewhere along the middle of its band.
   bool ink = false;
   for (int x = 150; x < 450 && !ink; ++x) ink = shot.pixelColor(x, 40).lightness() < 90;
