@@ -95,17 +95,7 @@ QString typeTextOfName(std::string_view name) {
 
 // ---------------------------------------------------------------------------------------
 
-std::size_t GridData::MarkKeyHash::operator()(const MarkKey& k) const {
-  std::size_t h = 1469598103934665603ull ^ k.folder;
-  return hashBytes(h, grid->arena_.data() + k.nameOff, k.nameLen);
-}
-
-bool GridData::MarkKeyEq::operator()(const MarkKey& a, const MarkKey& b) const {
-  return a.folder == b.folder && a.nameLen == b.nameLen &&
-         std::memcmp(grid->arena_.data() + a.nameOff, grid->arena_.data() + b.nameOff, a.nameLen) == 0;
-}
-
-GridData::GridData(GridSpec spec) : spec_(std::move(spec)), marks_(16, MarkKeyHash{this}, MarkKeyEq{this}) {}
+GridData::GridData(GridSpec spec) : spec_(std::move(spec)) {}
 
 QString GridData::headerText(int column) const {
   if (column < 0 || column >= columnCount()) return {};
@@ -127,7 +117,8 @@ void GridData::clear() {
   folderIndex_.clear();
   lastFolder_ = UINT32_MAX;
   texts_.clear();
-  marks_.clear();
+  markEntries_.clear();
+  markSlots_.clear();
   lbDeleted_.clear();
   markedCount_ = 0;
   markedBytes_ = 0;
@@ -182,8 +173,13 @@ void GridData::removeRow(int pos) {
 
 std::string GridData::pathOfRow(const GridRow& row) const {
   const std::string& folder = folders_[row.folder];
-  if (row.nameLen == 0) return folder;
-  return platform::joinPath(folder, std::string(nameOf(row)));
+  std::string path;
+  path.reserve(folder.size() + row.nameLen + 1);
+  path = folder;
+  if (row.nameLen == 0) return path;
+  if (path.empty() || path.back() != '/') path += '/';
+  path.append(nameOf(row));
+  return path;
 }
 
 std::string GridData::rowPath(int pos) const {
@@ -264,16 +260,67 @@ std::optional<std::uint64_t> GridData::lookupOnDisk(const std::string& path) {
 
 bool GridData::isMarked(int pos) const { return isRowUsed(pos) && (rows_[rowIdAt(pos)].flags & kMarked); }
 
+std::size_t GridData::pathHash(std::uint32_t rowId) const {
+  const GridRow& row = rows_[rowId];
+  std::size_t h = 1469598103934665603ull ^ row.folder;
+  h *= 1099511628211ull;
+  return hashBytes(h, arena_.data() + row.nameOff, row.nameLen);
+}
+
+bool GridData::samePath(std::uint32_t a, std::uint32_t b) const {
+  const GridRow& ra = rows_[a];
+  const GridRow& rb = rows_[b];
+  return ra.folder == rb.folder && ra.nameLen == rb.nameLen &&
+         std::memcmp(arena_.data() + ra.nameOff, arena_.data() + rb.nameOff, ra.nameLen) == 0;
+}
+
+std::size_t GridData::findSlot(std::uint32_t rowId) const {
+  const std::size_t mask = markSlots_.size() - 1;
+  std::size_t i = pathHash(rowId) & mask;
+  while (markSlots_[i] != kNoEntry && !samePath(markEntries_[markSlots_[i]].listedRow, rowId)) i = (i + 1) & mask;
+  return i;
+}
+
+void GridData::growMarkTable() {
+  std::vector<std::uint32_t> old;
+  old.swap(markSlots_);
+  markSlots_.assign(std::max<std::size_t>(64, old.size() * 2), kNoEntry);
+  for (std::uint32_t e = 0; e < markEntries_.size(); ++e) markSlots_[findSlot(markEntries_[e].listedRow)] = e;
+}
+
+void GridData::eraseMarkSlot(std::size_t slot) {
+  const std::uint32_t entry = markSlots_[slot];
+  // Backward-shift deletion keeps every probe run unbroken without tombstones.
+  const std::size_t mask = markSlots_.size() - 1;
+  std::size_t hole = slot;
+  for (std::size_t j = (hole + 1) & mask; markSlots_[j] != kNoEntry; j = (j + 1) & mask) {
+    const std::size_t home = pathHash(markEntries_[markSlots_[j]].listedRow) & mask;
+    const bool movable = hole <= j ? (home <= hole || home > j) : (home <= hole && home > j);
+    if (movable) {
+      markSlots_[hole] = markSlots_[j];
+      hole = j;
+    }
+  }
+  markSlots_[hole] = kNoEntry;
+  // Keep the entries dense: the last one takes the freed place.
+  const auto last = static_cast<std::uint32_t>(markEntries_.size() - 1);
+  if (entry != last) {
+    markEntries_[entry] = markEntries_[last];
+    markSlots_[findSlot(markEntries_[entry].listedRow)] = entry;
+  }
+  markEntries_.pop_back();
+}
+
 bool GridData::deleteOneFile(int pos) {
   if (!isRowUsed(pos)) return false;
   const std::uint32_t id = rowIdAt(pos);
   GridRow& row = rows_[id];
-  const MarkKey key{row.folder, row.nameOff, row.nameLen};
   if (row.flags & kMarked) {
     row.flags &= ~kMarked;
-    auto it = marks_.find(key);
-    if (it == marks_.end()) return false;
-    MarkEntry& entry = it->second;
+    if (markSlots_.empty()) return false;
+    const std::size_t slot = findSlot(id);
+    if (markSlots_[slot] == kNoEntry) return false;
+    MarkEntry& entry = markEntries_[markSlots_[slot]];
     if (--entry.rows > 0) return false;  // another row still marks the same file
     if (entry.counted) {
       markedCount_ -= 1;
@@ -283,28 +330,37 @@ bool GridData::deleteOneFile(int pos) {
     // another marked file whose name differs only in letter case.
     auto listed = std::find(lbDeleted_.begin(), lbDeleted_.end(), entry.listedRow);
     if (listed != lbDeleted_.end()) lbDeleted_.erase(listed);
-    marks_.erase(it);
+    eraseMarkSlot(slot);
     return false;
   }
   row.flags |= kMarked;
-  MarkEntry& entry = marks_[key];
-  if (entry.rows++ > 0) return true;  // the same file is already marked on another row
+  if ((markEntries_.size() + 1) * 2 > markSlots_.size()) growMarkTable();
+  const std::size_t slot = findSlot(id);
+  if (markSlots_[slot] != kNoEntry) {
+    markEntries_[markSlots_[slot]].rows += 1;  // the same file is already marked on another row
+    return true;
+  }
+  MarkEntry entry;
   entry.listedRow = id;
+  entry.rows = 1;
   if (auto size = lookupOnDisk(pathOfRow(row))) {
     entry.counted = true;
     entry.bytes = *size;
     markedCount_ += 1;
     markedBytes_ += *size;
   }
+  markSlots_[slot] = static_cast<std::uint32_t>(markEntries_.size());
+  markEntries_.push_back(entry);
   lbDeleted_.push_back(id);
   return true;
 }
 
 void GridData::clearAllMarks() {
-  if (!marks_.empty()) {
+  if (!markEntries_.empty()) {
     for (GridRow& row : rows_) row.flags &= ~kMarked;
   }
-  marks_.clear();
+  markEntries_.clear();
+  markSlots_.clear();
   lbDeleted_.clear();
   markedCount_ = 0;
   markedBytes_ = 0;
@@ -312,8 +368,8 @@ void GridData::clearAllMarks() {
 
 void GridData::markAll() {
   clearAllMarks();
-  marks_.reserve(order_.size());
   lbDeleted_.reserve(order_.size());
+  markEntries_.reserve(order_.size());
   for (int pos = 0; pos < rowsUsed(); ++pos) deleteOneFile(pos);
 }
 

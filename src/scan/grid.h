@@ -136,28 +136,25 @@ class GridData {
  private:
   enum Flag : std::uint16_t { kMarked = 1, kHasText = 2, kShade = 4 };
 
-  struct MarkKey {
-    std::uint32_t folder;
-    std::uint32_t nameOff;
-    std::uint16_t nameLen;
-  };
-  struct MarkKeyHash {
-    const GridData* grid;
-    std::size_t operator()(const MarkKey& k) const;
-  };
-  struct MarkKeyEq {
-    const GridData* grid;
-    bool operator()(const MarkKey& a, const MarkKey& b) const;
-  };
-  // One marked path: how many rows show it marked, the row listed in lbDeleted, and what
-  // was added to the totals when it was first marked (so that unmarking takes back exactly
-  // that, whatever happened to the file in between).
+  // One marked file: the row listed for it in lbDeleted, how many rows show it marked
+  // (a file found twice by overlapping targets is one file), and what was added to the
+  // totals when it was first marked (so that unmarking takes back exactly that, whatever
+  // happened to the file in between).
   struct MarkEntry {
-    std::uint32_t rows = 0;
     std::uint32_t listedRow = 0;
+    std::uint32_t rows = 0;
     bool counted = false;
     std::uint64_t bytes = 0;
   };
+  static constexpr std::uint32_t kNoEntry = UINT32_MAX;
+
+  // The marked files are kept in a flat open-addressing table keyed by path (folder id and
+  // name bytes); a million marks cost neither a node nor a path string each.
+  std::size_t pathHash(std::uint32_t rowId) const;
+  bool samePath(std::uint32_t a, std::uint32_t b) const;
+  std::size_t findSlot(std::uint32_t rowId) const;  // slot holding the row's path, or an empty one
+  void growMarkTable();
+  void eraseMarkSlot(std::size_t slot);
 
   std::uint32_t folderId(std::string_view folder);
   std::string pathOfRow(const GridRow& row) const;
@@ -175,7 +172,8 @@ class GridData {
   std::unordered_map<std::uint64_t, QString> texts_;
   int rowCount_ = 2;
 
-  std::unordered_map<MarkKey, MarkEntry, MarkKeyHash, MarkKeyEq> marks_;
+  std::vector<MarkEntry> markEntries_;
+  std::vector<std::uint32_t> markSlots_;  // index into markEntries_, or kNoEntry
   std::vector<std::uint32_t> lbDeleted_;  // row ids, in marking order
   int markedCount_ = 0;
   std::uint64_t markedBytes_ = 0;

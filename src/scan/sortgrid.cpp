@@ -114,38 +114,58 @@ FolderRanks rankFolders(const GridData& grid, bool slash) {
   return r;
 }
 
+// The first eight bytes of a name, letters raised, as a number that orders like the bytes
+// (names hold no NUL, so the zero padding of a short name sorts first, as it should).
+std::uint64_t namePrefix(std::string_view name) {
+  std::uint64_t key = 0;
+  for (std::size_t i = 0; i < 8; ++i)
+    key = (key << 8) | (i < name.size() ? up(static_cast<unsigned char>(name[i])) : 0u);
+  return key;
+}
+
+struct PathKey {
+  std::uint32_t rank;
+  std::uint64_t prefix;
+};
+
 void sortByFullPath(GridData& grid, int first, int last, bool descending) {
   const FolderRanks ranks = rankFolders(grid, true);
-  std::vector<Keyed<std::uint32_t>> entries;
+  std::vector<Keyed<PathKey>> entries;
   entries.reserve(static_cast<std::size_t>(last - first + 1));
   for (int pos = first; pos <= last; ++pos) {
     const std::uint32_t id = grid.rowIdAt(pos);
-    entries.push_back({ranks.rankOf[grid.rowById(id).folder], id});
+    const GridRow& row = grid.rowById(id);
+    entries.push_back({{ranks.rankOf[row.folder], namePrefix(grid.nameOf(row))}, id});
   }
-  auto less = [&](const Keyed<std::uint32_t>& a, const Keyed<std::uint32_t>& b) {
-    const std::string_view na = grid.nameOf(grid.rowById(a.id));
-    const std::string_view nb = grid.nameOf(grid.rowById(b.id));
-    if (a.key == b.key) return compareUpper(na, nb) < 0;
-    if (a.key < b.key) {
-      // Folder texts differ before either ends: the folders decide.
-      if (b.key > ranks.prefixEnd[a.key]) return true;
-      const std::string& fa = ranks.upperText[a.key];
-      const std::string_view restB = std::string_view(ranks.upperText[b.key]).substr(fa.size());
-      return compareUpper(na, {}, restB, nb) < 0;
+  auto less = [&](const Keyed<PathKey>& a, const Keyed<PathKey>& b) {
+    if (a.key.rank == b.key.rank) {
+      if (a.key.prefix != b.key.prefix) return a.key.prefix < b.key.prefix;
+      return compareUpper(grid.nameOf(grid.rowById(a.id)), grid.nameOf(grid.rowById(b.id))) < 0;
     }
-    if (a.key > ranks.prefixEnd[b.key]) return false;
-    const std::string& fb = ranks.upperText[b.key];
-    const std::string_view restA = std::string_view(ranks.upperText[a.key]).substr(fb.size());
-    return compareUpper(restA, na, nb, {}) < 0;
+    if (a.key.rank < b.key.rank) {
+      // Folder texts differ before either ends: the folders decide.
+      if (b.key.rank > ranks.prefixEnd[a.key.rank]) return true;
+      const std::string& fa = ranks.upperText[a.key.rank];
+      const std::string_view restB = std::string_view(ranks.upperText[b.key.rank]).substr(fa.size());
+      return compareUpper(grid.nameOf(grid.rowById(a.id)), {}, restB, grid.nameOf(grid.rowById(b.id))) < 0;
+    }
+    if (a.key.rank > ranks.prefixEnd[b.key.rank]) return false;
+    const std::string& fb = ranks.upperText[b.key.rank];
+    const std::string_view restA = std::string_view(ranks.upperText[a.key.rank]).substr(fb.size());
+    return compareUpper(restA, grid.nameOf(grid.rowById(a.id)), grid.nameOf(grid.rowById(b.id)), {}) < 0;
   };
   applyOrder(grid, first, entries, descending, less);
 }
 
 void sortByName(GridData& grid, int first, int last, bool descending) {
-  std::vector<Keyed<int>> entries;
+  std::vector<Keyed<std::uint64_t>> entries;
   entries.reserve(static_cast<std::size_t>(last - first + 1));
-  for (int pos = first; pos <= last; ++pos) entries.push_back({0, grid.rowIdAt(pos)});
-  applyOrder(grid, first, entries, descending, [&](const Keyed<int>& a, const Keyed<int>& b) {
+  for (int pos = first; pos <= last; ++pos) {
+    const std::uint32_t id = grid.rowIdAt(pos);
+    entries.push_back({namePrefix(grid.nameOf(grid.rowById(id))), id});
+  }
+  applyOrder(grid, first, entries, descending, [&](const Keyed<std::uint64_t>& a, const Keyed<std::uint64_t>& b) {
+    if (a.key != b.key) return a.key < b.key;
     return compareUpper(grid.nameOf(grid.rowById(a.id)), grid.nameOf(grid.rowById(b.id))) < 0;
   });
 }

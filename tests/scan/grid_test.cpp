@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <random>
+#include <set>
 
 #include "common/testing.h"
 #include "foundation/helpers.h"
@@ -215,6 +216,36 @@ TEST_F(GridTest, AFileListedTwiceIsCountedAndHandedOverOnce) {
   grid.deleteOneFile(1);
   EXPECT_TRUE(grid.lbDeleted().empty());
   EXPECT_EQ(grid.markedCount(), 0);
+}
+
+TEST_F(GridTest, RandomMarkingAgreesWithASimpleModel) {
+  // Many files, some listed twice, toggled at random: the totals and the marked list always
+  // describe exactly the marked files.
+  GridData grid(cleanSpec());
+  std::vector<std::string> paths;
+  for (int i = 0; i < 150; ++i) {
+    const std::string name = "f" + std::to_string(i % 120) + ".tmp";
+    if (i < 120) tree.file(name, std::string(static_cast<std::size_t>(i + 1), 'q'));
+    grid.addRow(GridFile{tree.path(), name, 0});
+    paths.push_back(tree / name);
+  }
+  std::mt19937 rng(7);
+  std::vector<std::string> order;  // the model's marked files, in marking order
+  for (int step = 0; step < 3000; ++step) {
+    const int pos = static_cast<int>(rng() % 150);
+    grid.deleteOneFile(pos);
+    std::set<std::string> markedNow;
+    for (int p = 0; p < 150; ++p)
+      if (grid.isMarked(p)) markedNow.insert(paths[static_cast<std::size_t>(p)]);
+    std::erase_if(order, [&](const std::string& p) { return !markedNow.count(p); });
+    for (const std::string& p : markedNow)
+      if (std::find(order.begin(), order.end(), p) == order.end()) order.push_back(p);
+    ASSERT_EQ(grid.lbDeleted(), order) << "step " << step;
+    std::uint64_t bytes = 0;
+    for (const std::string& p : markedNow) bytes += std::filesystem::file_size(p);
+    ASSERT_EQ(grid.markedBytes(), bytes);
+    ASSERT_EQ(grid.markedCount(), static_cast<int>(markedNow.size()));
+  }
 }
 
 TEST_F(GridTest, NumberAndDateSortsFollowTheShownValuesBothWays) {
