@@ -19,25 +19,20 @@ void addUnlessListed(std::vector<std::string>& list, const std::string& entry) {
 }
 
 // The folder part of a query as the caller gave it: a file's folder up to its last "/", a
-// folder with its final "/".
-std::string queryFolder(const std::string& path, bool isFile) {
+// folder with its final "/" (`slash` tells whether one must be added).
+std::string_view queryFolder(const std::string& path, bool isFile, bool& slash) {
+  slash = false;
   if (isFile) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const size_t pos = path.rfind('/');
+    return pos == std::string::npos ? std::string_view() : std::string_view(path).substr(0, pos + 1);
   }
-  std::string folder = path;
-  if (folder.empty() || folder.back() != '/') folder.push_back('/');
-  return folder;
+  slash = path.empty() || path.back() != '/';
+  return path;
 }
 
-bool sameQueryFolder(const std::string& cached, const std::string& path, bool isFile) {
-  if (isFile) {
-    const size_t slash = path.rfind('/');
-    const size_t len = slash == std::string::npos ? 0 : slash + 1;
-    return cached.size() == len && path.compare(0, len, cached) == 0;
-  }
-  if (!path.empty() && path.back() == '/') return cached == path;
-  return cached.size() == path.size() + 1 && cached.back() == '/' && cached.compare(0, path.size(), path) == 0;
+bool sameFolder(const std::string& cached, std::string_view folder, bool slash) {
+  if (!slash) return cached == folder;
+  return cached.size() == folder.size() + 1 && cached.back() == '/' && cached.compare(0, folder.size(), folder) == 0;
 }
 
 }  // namespace
@@ -157,8 +152,8 @@ void SafeHarbor::setLists(std::vector<std::string> folderList, std::vector<std::
 void SafeHarbor::clearCache() {
   cacheValid_ = false;
   lastAskedFolder_.clear();
-  lastCheckedFolder_.clear();
   lastReason_ = 0;
+  folderAnswers_.clear();
   cacheHits_ = 0;
 }
 
@@ -170,16 +165,24 @@ int SafeHarbor::folderReason(const std::string& folder) const {
 }
 
 bool SafeHarbor::isInSafeHarbor(const std::string& path, bool isFile, int& reason) {
-  if (cacheValid_ && sameQueryFolder(lastAskedFolder_, path, isFile)) {
+  bool slash = false;
+  const std::string_view asked = queryFolder(path, isFile, slash);
+  if (cacheValid_ && sameFolder(lastAskedFolder_, asked, slash)) {
     ++cacheHits_;
-    reason = lastReason_;
   } else {
-    lastAskedFolder_ = queryFolder(path, isFile);
-    lastCheckedFolder_ = upperAscii(shortPathName(lastAskedFolder_));
-    lastReason_ = folderReason(lastCheckedFolder_);
+    lastAskedFolder_.assign(asked);
+    if (slash) lastAskedFolder_.push_back('/');
+    if (auto it = folderAnswers_.find(std::string_view(lastAskedFolder_)); it != folderAnswers_.end()) {
+      ++cacheHits_;
+      lastReason_ = it->second;
+    } else {
+      lastReason_ = folderReason(upperAscii(shortPathName(lastAskedFolder_)));
+      if (folderAnswers_.size() >= kMaxRememberedFolders) folderAnswers_.clear();
+      folderAnswers_.emplace(lastAskedFolder_, lastReason_);
+    }
     cacheValid_ = true;
-    reason = lastReason_;
   }
+  reason = lastReason_;
   if (reason == kNotProtected && isFile && !extSet_.empty()) {
     if (extSet_.count(protectedTypePattern(path)) || extSet_.count(lowerAscii(fileNameOf(path))))
       reason = kProtectedFileType;

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -72,11 +74,13 @@ class SafeHarbor {
   }
   QString safeHarborReasonText(int reason) const { return roomvale::safeHarborReasonText(reason); }
 
-  // Forgets the last folder asked about. The main window clears it when shown, the
+  // Forgets the folders asked about. The main window clears the cache when shown, the
   // progress window when shown and hidden; reloading the lists clears it too.
   void clearCache();
-  // Queries answered from the last-folder cache since the last clearCache().
+  // Queries answered without resolving their folder again, since the last clearCache().
   std::uint64_t cacheHits() const { return cacheHits_; }
+  // Folders remembered at most; beyond that the memory starts afresh.
+  static constexpr size_t kMaxRememberedFolders = 1u << 17;
 
   // The lists: folder entries normalised (canonical, upper case) and sorted.
   const std::vector<std::string>& lb1() const { return lb1_; }
@@ -110,9 +114,16 @@ class SafeHarbor {
   // for a file adds only the type test, so the cache also serves lists with types.
   bool cacheValid_ = false;
   std::string lastAskedFolder_;
-  std::string lastCheckedFolder_;  // normalised
   int lastReason_ = 0;
   std::uint64_t cacheHits_ = 0;
+  // The folder-rule answers of the other folders asked about since the last clear.
+  // Resolving a folder costs a system call per path component, and a review of
+  // duplicates asks about files scattered over thousands of folders.
+  struct StringHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  std::unordered_map<std::string, int, StringHash, std::equal_to<>> folderAnswers_;
 };
 
 // The lists of this run.

@@ -153,6 +153,26 @@ TEST(SafeHarborQueryTest, LastFolderCacheAnswersRepeatsAndIsCleared) {
   EXPECT_EQ(h.sh.cacheHits(), 2u);
 }
 
+TEST(SafeHarborQueryTest, FoldersAskedAboutAreRememberedUntilTheCacheIsCleared) {
+  Harbor h;
+  h.t.dir("keep");
+  h.t.dir("free");
+  h.t.dir("other");
+  ASSERT_EQ(::symlink((h.t / "keep").c_str(), (h.t / "link").c_str()), 0);
+  h.load(h.t / "keep/\r\n", "");
+  EXPECT_EQ(h.reason(h.t / "link/a", true), kInFolderList);
+  EXPECT_EQ(h.reason(h.t / "other/a", true), kNotProtected);
+  // The link now points elsewhere, but within one batch its folder is not resolved again.
+  ASSERT_EQ(::unlink((h.t / "link").c_str()), 0);
+  ASSERT_EQ(::symlink((h.t / "free").c_str(), (h.t / "link").c_str()), 0);
+  EXPECT_EQ(h.reason(h.t / "link/b", true), kInFolderList);
+  EXPECT_EQ(h.sh.cacheHits(), 1u);
+  // Clearing (the progress window does so around every batch) resolves it afresh.
+  h.sh.clearCache();
+  EXPECT_EQ(h.reason(h.t / "link/c", true), kNotProtected);
+  EXPECT_EQ(h.sh.cacheHits(), 0u);
+}
+
 TEST(SafeHarborQueryTest, ReloadingTheListsNeverAnswersFromAStaleCache) {
   Harbor h;
   h.t.dir("new");
