@@ -5,11 +5,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "foundation/helpers.h"
 #include "foundation/prompts.h"
 #include "foundation/settings.h"
 #include "safeharbor/safeharbor.h"
+#include "scan/selext.h"
 
 namespace roomvale {
 
@@ -150,7 +152,10 @@ void TfrmKeepFiles::addPickerResult(bool multipleSelected, const QString& patter
 }
 
 void TfrmKeepFiles::btAddClick() {
-  // The extension picker is wired in below once it is available.
+  auto picker = std::make_unique<TfrmSelectExtension>(this);
+  if (picker->exec() != QDialog::Accepted) return;
+  addPickerResult(picker->multipleSelected, picker->selectedPattern, picker->selectedDescription,
+                  picker->selectedEntries());
 }
 
 void TfrmKeepFiles::btDeleteClick() {
