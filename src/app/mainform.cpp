@@ -42,8 +42,14 @@ constexpr int kHintPauseMs = 1000;
 constexpr int kSplashDelayMs = 3000;
 constexpr int kHelpContext = 1000;
 
-const QString kInkOnTile = QStringLiteral("color: #1a2a5a;");
-const QString kInkOnGradient = QStringLiteral("color: #f0f4ff;");
+const QColor kInkOnTile(0x1a, 0x2a, 0x5a);
+const QColor kInkOnGradient(0xf0, 0xf4, 0xff);
+
+void setInk(QLabel* label, const QColor& ink) {
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, ink);
+  label->setPalette(palette);
+}
 
 // Pale yellow hints.
 const QColor kHintColour(0xF5, 0xF9, 0x88);
@@ -139,7 +145,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window) {
   titleFont.setPixelSize(46);
   titleFont.setBold(true);
   EsLabel1->setFont(titleFont);
-  EsLabel1->setStyleSheet(kInkOnTile);
+  setInk(EsLabel1, kInkOnTile);
 
   using artwork::Glyph;
   auto at = [](int column, int row) { return QPoint(column, kFirstRow + row * kRowStep); };
@@ -196,7 +202,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window) {
     font.setBold(true);
     font.setItalic(true);
     label->setFont(font);
-    label->setStyleSheet(kInkOnTile);
+    setInk(label, kInkOnTile);
     label->setCursor(Qt::PointingHandCursor);
     label->installEventFilter(this);
   }
@@ -283,8 +289,7 @@ void TfrmMain::applyColourDepth(int bits) {
   EsGradient1->lower();
   EsTile1->lower();
   // Dark ink on the pale tile, light ink on the dark gradient.
-  const QString ink = gradient ? kInkOnGradient : kInkOnTile;
-  for (QLabel* label : {EsLabel1, EsLabel2, EsLabel3}) label->setStyleSheet(ink);
+  for (QLabel* label : {EsLabel1, EsLabel2, EsLabel3}) setInk(label, gradient ? kInkOnGradient : kInkOnTile);
 }
 
 void TfrmMain::GetSearchPath() { safeHarborMissing_ = launch::loadSafeHarborLists(); }
