@@ -54,8 +54,13 @@ class Spool {
   bool append(const void* data, std::size_t n) {
     const auto* p = static_cast<const unsigned char*>(data);
     if (buffer_.size() + n > kBuffer && !flush()) return false;
-    if (n >= kBuffer) return writeAt(onDisk_, p, n) && (onDisk_ += n, true);
-    buffer_.insert(buffer_.end(), p, p + n);
+    if (n < kBuffer) {
+      buffer_.insert(buffer_.end(), p, p + n);
+      return true;
+    }
+    // Large pieces go straight to the file (the buffer is empty here).
+    if (!writeAt(onDisk_, p, n)) return false;
+    onDisk_ += n;
     return true;
   }
 
