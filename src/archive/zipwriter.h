@@ -19,6 +19,9 @@
 //   }
 //   zip.flush();
 //   for (const ZipResult& r : zip.takeSettled()) ...;
+//
+// Files are deleted in batches, later than they were added: a caller that removes folders
+// once their files are gone (a folder tree) does so after flush() and the last deletions.
 #pragma once
 
 #include <QString>
