@@ -16,7 +16,7 @@ python3 bench/gen_tree.py "$tree" 5000 200000
 
 # Warm the dentry and inode caches.
 find "$tree" -printf '%s %A@ %T@\n' >/dev/null
-"$bin" "$tree" 1 >/dev/null
+"$bin" "$tree" 1 >/dev/null 2>&1
 
 best_of() {  # command...: prints the best wall seconds of $RUNS runs
   local best="" t0 t1 t
@@ -30,14 +30,14 @@ best_of() {  # command...: prints the best wall seconds of $RUNS runs
   awk -v t="$best" 'BEGIN { print t / 1e9 }'
 }
 row() {  # name files seconds
-  awk -v n="$1" -v f="$2" -v s="$3" 'BEGIN { printf "| %-40s | %7d | %8.3f | %9.0f |\n", n, f, s, f / s }'
+  N="$1" awk -v f="$2" -v s="$3" 'BEGIN { printf "| %-40s | %7d | %8.3f | %9.0f |\n", ENVIRON["N"], f, s, f / s }'
 }
 
 entries=$(find "$tree" -mindepth 1 | wc -l)
 echo "| walk                                     |   files |   best s |   files/s |"
 echo "|------------------------------------------|---------|----------|-----------|"
-"$bin" "$tree" "$RUNS" | while IFS=$'\t' read -r name files secs; do
+"$bin" "$tree" "$RUNS" 2> >(grep -v XDG_RUNTIME_DIR >&2) | while IFS=$'\t' read -r name files secs; do
   row "$name" "$files" "$secs"
 done
-row "find TREE -printf '%s %A@ %T@\\n' (entries)" "$entries" "$(best_of find "$tree" -printf '%s %A@ %T@\n')"
+row "find TREE -printf '%s %A@ %T@' (entries)" "$entries" "$(best_of find "$tree" -printf '%s %A@ %T@\n')"
 row "du -s TREE (entries)" "$entries" "$(best_of du -s "$tree")"

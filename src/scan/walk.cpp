@@ -123,6 +123,7 @@ void Walker::pumpPoint() {
   const std::int64_t now = monotonicNs();
   if (now - lastPumpNs_ < std::int64_t(pumpIntervalMs_) * 1000000) return;
   flushStatus();
+  visitor_.aboutToPump();
   pumpEventsNow();
   lastPumpNs_ = monotonicNs();
 }

@@ -89,6 +89,9 @@ class WalkVisitor {
   // The status line should read `text` (empty: cleared). Only called when the window is about
   // to repaint, so a fast walk does not spend its time on label texts.
   virtual void showStatus(const std::string& text) { (void)text; }
+  // Pending events are about to be processed: the moment to refresh anything else on screen
+  // (counters, a status text of the window's own).
+  virtual void aboutToPump() {}
 };
 
 class Walker {

@@ -48,6 +48,8 @@ struct Recorder : WalkVisitor {
     if (onEntry) onEntry(full);
   }
   void showStatus(const std::string& text) override { statuses.push_back(text); }
+  void aboutToPump() override { ++pumps; }
+  int pumps = 0;
 
   bool has(const std::string& path) const { return std::find(files.begin(), files.end(), path) != files.end(); }
   std::size_t index(const std::string& path) const {
@@ -509,6 +511,28 @@ TEST(Walk, StatusLineFollowsTheVariant) {
 
   EXPECT_TRUE(statusesOf(WalkVariant::statistics(), true).empty());
   EXPECT_TRUE(statusesOf(WalkVariant::quickClean(), false).empty());
+}
+
+TEST(Walk, WithoutPumpingNoEventIsProcessed) {
+  TempTree t;
+  for (int i = 0; i < 5; ++i) t.file("a/f" + std::to_string(i));
+  bool timerFired = false;
+  QTimer::singleShot(0, [&] { timerFired = true; });
+  Recorder quiet;
+  bool aborted = false;
+  {
+    Walker walker(WalkVariant::statistics(), quiet, aborted);
+    walker.setPumping(false);
+    walker.scanAllDrives({targetOf(t.path())});
+  }
+  EXPECT_EQ(quiet.pumps, 0);
+  EXPECT_FALSE(timerFired);
+  Recorder live;
+  Walker walker(WalkVariant::statistics(), live, aborted);
+  walker.setPumpInterval(0);
+  walker.scanAllDrives({targetOf(t.path())});
+  EXPECT_GT(live.pumps, 0);
+  EXPECT_TRUE(timerFired);
 }
 
 TEST(Walk, FolderHogStatusIsClearedWhenTheWalkStops) {
