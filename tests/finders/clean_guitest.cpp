@@ -1,0 +1,322 @@
+// The quick clean and its pattern editor, driven by their controls on a real tree.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QTest>
+
+#include "common/testing.h"
+#include "finders/clean.h"
+#include "finders/templist.h"
+#include "finders/temppatterns.h"
+#include "foundation/settings.h"
+#include "scan/resultgrid.h"
+#include "scan/sortgrid.h"
+#include "scan/targets.h"
+
+using namespace roomvale;
+using roomvale::testing::ScriptedPrompts;
+using roomvale::testing::TempTree;
+using roomvale::testing::whenShown;
+
+namespace {
+
+template <typename T>
+T* child(QWidget* w, const char* name) {
+  T* c = w->findChild<T*>(QString::fromLatin1(name));
+  EXPECT_NE(c, nullptr) << name;
+  return c;
+}
+
+QStringList patterns(const QListWidget* list, bool selectedOnly = false) {
+  QStringList out;
+  for (int i = 0; i < list->count(); ++i)
+    if (!selectedOnly || list->item(i)->isSelected()) out << list->item(i)->text().section('\t', 0, 0);
+  return out;
+}
+
+class QuickCleanTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    // The tree: temporary files by several patterns, in a sub-folder, hidden, and things the
+    // walk must leave alone.
+    tree.file("big.tmp", std::string(3000, 'b'));
+    tree.file("REPORT.TMP", std::string(100, 'r'));
+    tree.file("archive.tmp.zip", std::string(50, 'a'));
+    tree.file("page.~mp", std::string(20, 'p'));
+    tree.file("letter.~doc", std::string(30, 'l'));
+    tree.file(".hidden.tmp", std::string(10, 'h'));
+    tree.file("keep.txt", std::string(5, 'k'));
+    tree.file("sub/inner.bak", std::string(700, 'i'));
+    tree.file(".hiddendir/skipped.tmp", std::string(1, 's'));
+    EXPECT_EQ(::symlink((tree / "big.tmp").c_str(), (tree / "link.tmp").c_str()), 0);
+    EXPECT_EQ(::mkfifo((tree / "pipe.tmp").c_str(), 0600), 0);
+    writeListSection(kNewFoldersSection, {QString::fromStdString(tree.path() + "/")});
+    WriteString(kTempFilesSection, "Number", "");  // never saved
+    // Sort directions live for the whole run; every test starts from the first ones.
+    std::vector<bool>& flags = sortDirections(quickCleanGridSpec());
+    for (std::size_t i = 0; i < flags.size(); ++i) flags[i] = quickCleanGridSpec().sortItems[i].firstDescending;
+  }
+  void TearDown() override {
+    setDeletionReviewOpener({});
+    QLocale::setDefault(QLocale::system());
+  }
+
+  // Opens the window with only the tree ticked.
+  std::unique_ptr<TfrmClean> open() {
+    auto w = std::make_unique<TfrmClean>();
+    w->show();
+    setAllChecked(w->pckDrive, false);
+    QListWidgetItem* added = w->pckDrive->item(w->pckDrive->count() - 1);
+    EXPECT_EQ(added->data(kAddedFolderRole).toBool(), true);
+    added->setCheckState(Qt::Checked);
+    return w;
+  }
+
+  QStringList names(TfrmClean& w) {
+    QStringList out;
+    for (int pos = 0; pos < w.grid->data().rowsUsed(); ++pos)
+      out << QString::fromStdString(w.grid->data().rowPath(pos)).mid(static_cast<int>(tree.path().size()) + 1);
+    return out;
+  }
+
+  void clickHeader(TfrmClean& w, int column) {
+    QHeaderView* header = w.grid->view()->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(column) + 4, header->height() / 2));
+  }
+
+  TempTree tree;
+  ScriptedPrompts prompts;
+};
+
+}  // namespace
+
+TEST_F(QuickCleanTest, StartFindsTemporaryFilesLargestFirstAndHeaderClicksFlip) {
+  auto w = open();
+  EXPECT_EQ(w->windowTitle(), "Find and clean up temporary files");
+  EXPECT_EQ(patterns(w->PickList1).size(), 13);
+  EXPECT_EQ(patterns(w->PickList1, true).size(), 13);  // all selected at first
+  EXPECT_FALSE(w->btMark->isVisible());
+  EXPECT_FALSE(w->btAbort->isVisible());
+
+  QTest::mouseClick(w->btScan, Qt::LeftButton);
+  EXPECT_EQ(names(*w),
+            (QStringList{"big.tmp", "sub/inner.bak", "REPORT.TMP", "letter.~doc", "page.~mp", ".hidden.tmp"}));
+  EXPECT_EQ(w->pnlSel->text(), "6 tempfiles found");
+  EXPECT_TRUE(w->btMark->isVisible());
+  EXPECT_TRUE(w->btDelete->isVisible());
+  EXPECT_FALSE(w->btDelete->isEnabled());
+  EXPECT_TRUE(w->btOptions->isVisible());
+  EXPECT_EQ(w->grid->model()->rowCount(), 6);
+  EXPECT_TRUE(prompts.records.empty());
+  EXPECT_EQ(w->printTitle(), "Temporary files on drive(s) " + QString::fromStdString(tree.path()) + "/ ");
+
+  clickHeader(*w, 0);
+  EXPECT_EQ(names(*w).first(), ".hidden.tmp");
+  clickHeader(*w, 0);
+  EXPECT_EQ(names(*w).first(), "big.tmp");
+  clickHeader(*w, 4);  // by name
+  EXPECT_EQ(names(*w).first(), ".hidden.tmp");
+  EXPECT_TRUE(w->Sortbyname1->isChecked());
+  EXPECT_FALSE(w->Sortbysize1->isChecked());
+
+  // A second Start continues the size item's directions: smallest first this time.
+  QTest::mouseClick(w->btScan, Qt::LeftButton);
+  EXPECT_EQ(names(*w).first(), ".hidden.tmp");
+  EXPECT_TRUE(w->Sortbysize1->isChecked());
+}
+
+TEST_F(QuickCleanTest, MarksMarkAllUnmarkAllAndANewStartClearsThem) {
+  auto w = open();
+  w->btScanClick();
+  w->grid->view()->setCurrentIndex(w->grid->model()->index(0, 4));
+  QTest::mouseClick(w->btMark, Qt::LeftButton);
+  EXPECT_EQ(w->pnlSel->text(), "1 files 3,000 bytes");
+  EXPECT_TRUE(w->btDelete->isEnabled());
+  EXPECT_EQ(w->grid->currentRow(), 1);
+
+  w->Markall1->trigger();
+  EXPECT_EQ(w->pnlSel->text(), "6 files 3,860 bytes");
+  EXPECT_TRUE(w->btDelete->isEnabled());
+  w->Unmarkall1->trigger();
+  EXPECT_EQ(w->pnlSel->text(), "0 files 0 bytes");
+  EXPECT_FALSE(w->btDelete->isEnabled());
+
+  w->Markall1->trigger();
+  w->btScanClick();
+  EXPECT_FALSE(w->btDelete->isEnabled());
+  EXPECT_EQ(w->grid->data().markedCount(), 0);
+  EXPECT_FALSE(w->grid->data().isMarked(0));
+}
+
+TEST_F(QuickCleanTest, CleanHandsOverAndClosesOnlyWhenTheReviewCompletes) {
+  auto w = open();
+  w->btScanClick();
+  w->grid->view()->setCurrentIndex(w->grid->model()->index(1, 4));
+  w->btMark->click();
+  w->grid->view()->setCurrentIndex(w->grid->model()->index(0, 4));
+  w->btMark->click();
+
+  DeletionRequest seen;
+  bool complete = false;
+  setDeletionReviewOpener([&](QWidget* owner, const DeletionRequest& r) {
+    EXPECT_EQ(owner, w.get());
+    seen = r;
+    return complete;
+  });
+  w->btDelete->click();
+  EXPECT_EQ(seen.paths, (std::vector<std::string>{tree / "sub/inner.bak", tree / "big.tmp"}));
+  EXPECT_EQ(seen.totalBytes, 3700u);
+  EXPECT_EQ(seen.sourceTag, "TempClean");
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_TRUE(w->grid->data().isMarked(0));
+
+  complete = true;
+  w->btDelete->click();
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(w->result(), QDialog::Accepted);
+}
+
+TEST_F(QuickCleanTest, AbortKeepsTheRowsFoundSoFar) {
+  for (int f = 0; f < 20; ++f)
+    for (int i = 0; i < 20; ++i) tree.file("many/f" + std::to_string(f) + "/x" + std::to_string(i) + ".tmp", "1");
+  auto w = open();
+  w->pumpIntervalMs = 0;
+  bool pressed = false;
+  QObject::connect(w->grid->model(), &QAbstractItemModel::rowsInserted, w.get(), [&] {
+    if (!pressed && w->walking()) {
+      pressed = true;
+      QTest::mouseClick(w->btAbort, Qt::LeftButton);
+    }
+  });
+  w->btScanClick();
+  ASSERT_TRUE(pressed);
+  EXPECT_EQ(prompts.texts(MessageKind::Warning), QStringList{"LIST INCOMPLETE ... ABORTED BY USER"});
+  const int rows = w->grid->data().rowsUsed();
+  EXPECT_GT(rows, 0);
+  EXPECT_LT(rows, 406);
+  EXPECT_EQ(w->pnlSel->text(), QString::number(rows) + " tempfiles found");
+  EXPECT_FALSE(w->btAbort->isVisible());
+  EXPECT_TRUE(w->btScan->isEnabled());
+  EXPECT_TRUE(w->btClose->isEnabled());
+}
+
+TEST_F(QuickCleanTest, NoSelectedPatternAndNothingFound) {
+  auto w = open();
+  w->DeselectAll2->trigger();
+  w->btScanClick();
+  EXPECT_EQ(prompts.texts(MessageKind::Error), QStringList{"Select at least one file extension"});
+  EXPECT_EQ(w->grid->data().rowsUsed(), 0);
+
+  prompts.clear();
+  for (int i = 0; i < w->PickList1->count(); ++i)
+    w->PickList1->item(i)->setSelected(w->PickList1->item(i)->text().startsWith("*.chk"));
+  w->btScanClick();
+  EXPECT_EQ(prompts.texts(MessageKind::Information), QStringList{"No files found."});
+  EXPECT_EQ(w->grid->model()->rowCount(), 1);
+  EXPECT_FALSE(w->btMark->isVisible());
+
+  // Start needs a ticked target.
+  setAllChecked(w->pckDrive, false);
+  EXPECT_FALSE(w->btScan->isEnabled());
+}
+
+TEST_F(QuickCleanTest, EditorFirstRunSavesItsOwnDefaultsWhichTheWindowThenListsUnselected) {
+  auto w = open();
+  QStringList seen;
+  whenShown("frmTempFiles", [&](QWidget* editor) {
+    seen = patterns(child<QListWidget>(editor, "PickList1"));
+    child<QPushButton>(editor, "btClose")->click();
+  });
+  w->btEdit->click();
+  EXPECT_EQ(seen, (QStringList{"*.$$$", "*.bak", "*.fts", "*.tmp"}));  // sorted, ignoring case
+  EXPECT_EQ(ReadInteger(kTempFilesSection, "Number", -1), 4);
+  EXPECT_EQ(patterns(w->PickList1), seen);
+  EXPECT_TRUE(patterns(w->PickList1, true).isEmpty());
+  w->btScanClick();
+  EXPECT_EQ(prompts.texts(MessageKind::Error), QStringList{"Select at least one file extension"});
+}
+
+TEST_F(QuickCleanTest, AListSavedEmptyStaysEmptyInBothWindows) {
+  writeTempFileLines({});
+  auto w = open();
+  EXPECT_EQ(w->PickList1->count(), 0);
+  w->btScanClick();
+  EXPECT_EQ(prompts.texts(MessageKind::Error), QStringList{"Select at least one file extension"});
+  TfrmTempFiles editor;
+  editor.show();
+  EXPECT_EQ(editor.PickList1->count(), 0);
+}
+
+TEST_F(QuickCleanTest, EditorAddDeleteClearAndDefaults) {
+  TfrmTempFiles editor;
+  editor.show();
+  ASSERT_EQ(editor.PickList1->count(), 4);
+
+  editor.btDefaultsClick();
+  const int afterDefaults = editor.PickList1->count();
+  EXPECT_EQ(afterDefaults, 14);  // the repeated "*.old" once, the four already listed not again
+  editor.btDefaultsClick();
+  EXPECT_EQ(editor.PickList1->count(), afterDefaults);
+
+  // One entry goes without a question, three after one.
+  editor.PickList1->clearSelection();
+  editor.PickList1->item(0)->setSelected(true);
+  editor.btDeleteClick();
+  EXPECT_TRUE(prompts.records.empty());
+  EXPECT_EQ(editor.PickList1->count(), afterDefaults - 1);
+  for (int i = 0; i < 3; ++i) editor.PickList1->item(i)->setSelected(true);
+  prompts.answers.push_back(Answer::No);
+  editor.btDeleteClick();
+  EXPECT_EQ(prompts.texts(), QStringList{"Really delete 3 extensions?"});
+  EXPECT_EQ(editor.PickList1->count(), afterDefaults - 1);
+  prompts.answers.push_back(Answer::Yes);
+  editor.btDeleteClick();
+  EXPECT_EQ(editor.PickList1->count(), afterDefaults - 4);
+
+  // A typed extension through the picker, once.
+  for (int round = 0; round < 2; ++round) {
+    whenShown("frmSelectExtension", [](QWidget* picker) {
+      child<QLineEdit>(picker, "Edit1")->setText("q9z");
+      child<QPushButton>(picker, "btOK")->click();
+    });
+    editor.btAddClick();
+  }
+  EXPECT_EQ(editor.PickList1->findItems("*.q9z\t", Qt::MatchStartsWith).size(), 1);
+  EXPECT_EQ(editor.PickList1->count(), afterDefaults - 3);
+
+  prompts.answers.push_back(Answer::Cancel);
+  editor.btClearClick();
+  EXPECT_EQ(editor.PickList1->count(), afterDefaults - 3);
+  prompts.answers.push_back(Answer::Yes);
+  editor.btClearClick();
+  EXPECT_EQ(editor.PickList1->count(), 0);
+  EXPECT_EQ(prompts.texts().last(), "Really clear out all extensions?");
+
+  // Closing by Escape stores the list too.
+  editor.PickList1->addItem(typeLine("*.zz"));
+  QTest::keyClick(&editor, Qt::Key_Escape);
+  EXPECT_EQ(ReadInteger(kTempFilesSection, "Number", -1), 1);
+  EXPECT_EQ(ReadString(kTempFilesSection, "File1", ""), "*.zz");
+}
+
+TEST_F(QuickCleanTest, ShrinkAndRestoreTheTopPanel) {
+  auto w = open();
+  const int height = w->pnlTop->height();
+  w->Shrink1->trigger();
+  EXPECT_FALSE(w->Shrink1->isEnabled());
+  EXPECT_TRUE(w->Grow1->isEnabled());
+  EXPECT_TRUE(roomvale::testing::waitFor([&] { return w->pnlTop->height() == 0 || !w->pnlTop->isVisible(); }));
+  w->Grow1->trigger();
+  EXPECT_TRUE(w->Shrink1->isEnabled());
+  EXPECT_FALSE(w->Grow1->isEnabled());
+  EXPECT_TRUE(roomvale::testing::waitFor([&] { return w->pnlTop->isVisible() && w->pnlTop->height() == height; }));
+}
