@@ -281,3 +281,27 @@ TEST_F(ResultGridTest, PrintFailureIsReported) {
   grid->print("title");
   EXPECT_EQ(prompts.texts(MessageKind::Error), QStringList{"Error printing report ... quitting"});
 }
+
+TEST_F(ResultGridTest, ViewDetailsAndBrowseReachTheirWindowsOnlyForExistingFiles) {
+  fill({{"seen.tmp", 3}, {"gone.tmp", 4}});
+  std::vector<std::string> calls;
+  setFileViewerOpener([&](QWidget*, const std::string& p) { calls.push_back("view " + p); });
+  setFileDetailsOpener([&](QWidget*, const std::string& p) { calls.push_back("details " + p); });
+  setFolderBrowserOpener([&](QWidget*, const std::string& folder, const std::string& file, const QString& mask) {
+    calls.push_back("browse " + folder + " " + file + " " + mask.toStdString());
+  });
+  setCurrent(0);
+  grid->View1Click();
+  grid->Details1Click();
+  grid->BrowseDirectory1Click();
+  std::filesystem::remove(tree / "gone.tmp");
+  setCurrent(1);
+  grid->View1Click();
+  grid->Details1Click();
+  EXPECT_EQ(calls, (std::vector<std::string>{"view " + tree / "seen.tmp", "details " + tree / "seen.tmp",
+                                             "browse " + tree.path() + " seen.tmp *.*"}));
+  setFileViewerOpener({});
+  setFileDetailsOpener({});
+  setFolderBrowserOpener({});
+  grid->View1Click();  // nothing installed: nothing happens
+}
