@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <map>
 
@@ -30,9 +31,8 @@ std::string_view trim(std::string_view s) {
 }
 
 // Reads a whole regular file of at most kMaxValueFileBytes; nothing otherwise.
-std::optional<std::string> readSmallFile(int fd) {
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+std::optional<std::string> readSmallFile(int fd, const struct stat& st) {
+  if (!S_ISREG(st.st_mode)) return std::nullopt;
   if (static_cast<std::uint64_t>(st.st_size) > kMaxValueFileBytes) return std::nullopt;
   std::string text(static_cast<size_t>(st.st_size) + 1, '\0');
   size_t got = 0;
@@ -104,6 +104,11 @@ FolderScan::FolderScan(const std::vector<std::string>& listed) {
   for (const auto& e : listed) listed_.insert(upperAscii(e));
 }
 
+void FolderScan::skipFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) skippedFiles_.emplace_back(st.st_dev, st.st_ino);
+}
+
 bool FolderScan::pumpPoint() {
   if (!stopped_ && keepGoing && !keepGoing()) stopped_ = true;
   return !stopped_;
@@ -152,7 +157,12 @@ void FolderScan::readValues(int dirfd, const char* name) {
     ++stats_.filesSkipped;
     return;
   }
-  std::optional<std::string> text = readSmallFile(fd);
+  struct stat st {};
+  std::optional<std::string> text;
+  if (::fstat(fd, &st) == 0 &&
+      std::find(skippedFiles_.begin(), skippedFiles_.end(),
+                std::pair<std::uint64_t, std::uint64_t>(st.st_dev, st.st_ino)) == skippedFiles_.end())
+    text = readSmallFile(fd, st);
   ::close(fd);
   if (!text || text->find('\0') != std::string::npos) {
     ++stats_.filesSkipped;

@@ -55,6 +55,9 @@ class FolderScan {
   // never hangs the build). Defaults to the volumes mounted now.
   std::function<bool(const std::string& folder)> skipVolume;
   int maxDepth = kMaxFolderDepth;
+  // Files never read as values (Roomvale's own settings: the folders the user adds to clean
+  // them are no software's references).
+  void skipFile(const std::string& path);
 
   // Walks one tree; false when stopped by keepGoing.
   bool walk(const std::string& root);
@@ -84,6 +87,7 @@ class FolderScan {
   std::unordered_set<std::string> listed_;    // upper case
   std::unordered_set<std::string> rejected_;  // known not to be folders (exact bytes)
   std::vector<std::string> found_;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> skippedFiles_;  // device, inode
   Stats stats_;
   bool stopped_ = false;
   struct VolumeState;

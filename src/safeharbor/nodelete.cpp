@@ -274,6 +274,7 @@ void TfrmNoDelete::updateLastDate() {
 void TfrmNoDelete::ReadInFromDisk() { loadProtectedTypes(PickList1); }
 
 void TfrmNoDelete::btAddClick() {
+  if (building_) return;
   const auto chosen = prompts().chooseFolder(QStringLiteral("Select a folder that won't be deleted"),
                                              QStringLiteral("Select a folder"), std::string());
   if (!chosen) return;
@@ -283,6 +284,7 @@ void TfrmNoDelete::btAddClick() {
 }
 
 void TfrmNoDelete::btDelClick() {
+  if (building_) return;
   const auto selected = ListBox1->selectedItems();
   if (selected.isEmpty()) {
     showError(QStringLiteral("Select one or more folders from the list above"));
@@ -295,6 +297,8 @@ void TfrmNoDelete::btDelClick() {
 }
 
 void TfrmNoDelete::btEditClick() {
+  // The list double click stays live during a build, and the list is not to be touched then.
+  if (building_) return;
   QListWidgetItem* item = ListBox1->currentItem();
   if (!item) {
     showError(QStringLiteral("Select a folder first"));
@@ -362,6 +366,7 @@ void TfrmNoDelete::btBuildClick() {
     building_ = true;
     stopRequested_ = false;
     FolderScan scan(kept);
+    scan.skipFile(iniFileForKey(getRegistryKey()));
     scan.onFound = [this](const std::string& folder) { insertSorted(folder); };
     scan.keepGoing = [this] {
       pumpEvents();

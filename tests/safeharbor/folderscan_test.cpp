@@ -80,6 +80,16 @@ TEST(FolderScanTest, AddsExistingReferencedFoldersOnceAndRefusesTheRest) {
   EXPECT_EQ(scan.found(), seen);
 }
 
+TEST(FolderScanTest, SkippedFilesAreNotRead) {
+  TempTree t;
+  t.file("tree/own.ini", "File1=" + t.dir("added") + "/\n");
+  t.file("tree/other.conf", "v=" + t.dir("other") + "/x\n");
+  FolderScan scan = plainScan();
+  scan.skipFile(t / "tree/own.ini");
+  scan.walk(t / "tree");
+  EXPECT_EQ(scan.found(), (std::vector<std::string>{t / "other/"}));
+}
+
 TEST(FolderScanTest, FoldersDeeperThanTheLimitAreNotRead) {
   TempTree t;
   const std::string refs = t.dir("refs");

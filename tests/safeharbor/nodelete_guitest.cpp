@@ -100,6 +100,9 @@ TEST_F(SafeHarborWindowTest, BuildAsksFirstKeepsWholeTreesAndSavesSorted) {
   reference("apps/zeta.desktop", "progs/Zeta");
   reference("apps/alpha.desktop", "progs/alpha");
   reference("deep/a/b/c.conf", "progs/Mine/sub");  // below a kept whole-tree entry: absorbed
+  // Roomvale's own settings are in the user tree but refer to no software's folders.
+  setConfigTrees(ConfigTrees{{t / "machine"}, {platform::configRoot()}});
+  ASSERT_TRUE(writeListSection("NewFolders", {q(t.dir("progs/toclean") + "/")}));
   const std::string mine = t / "progs/Mine/*.*";
   const std::string byHand = t.dir("byhand") + "/";
   ASSERT_TRUE(platform::writeFileAtomically(safeHarborListFile(), mine + "\r\n" + byHand + "\r\n"));
