@@ -595,7 +595,6 @@ void ZipWriter::commit(Archive& a) {
     zip_discard(a.za);
   }
   a.za = nullptr;
-  a.spool.flush();
 
   int err = 0;
   a.za = zip_open(a.path.c_str(), ZIP_CREATE, &err);
