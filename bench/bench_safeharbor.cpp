@@ -135,6 +135,7 @@ int runBuild(int argc, char** argv, const std::string& work) {
     const double secs = seconds(start);
     std::vector<std::string> found = scan.found();
     collapseWholeTreeEntries(found);
+    for (const auto& f : found) std::fprintf(stderr, "found %s\n", f.c_str());
     const auto& s = scan.stats();
     std::printf("| walk only            | %13zu | %12llu | %10llu | %13llu | %7.3f |\n", found.size(),
                 static_cast<unsigned long long>(s.foldersRead), static_cast<unsigned long long>(s.filesRead),

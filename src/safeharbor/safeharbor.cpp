@@ -103,11 +103,15 @@ void SafeHarbor::GetSearchPath() {
     lbWindows_.push_back(folder);
   }
 
+  normalizeExceptionList();
+  collapseWholeTreeEntries(lb1_);
+}
+
+void SafeHarbor::normalizeExceptionList() {
   const auto pump = [] { pumpEvents(); };
   normalizeList(lb1_, pump);
   normalizeList(lbSearchPath_, pump);
   normalizeList(lbWindows_, pump);
-  collapseWholeTreeEntries(lb1_);
 }
 
 void SafeHarbor::ReadSafeHarborExtensions() {

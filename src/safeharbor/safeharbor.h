@@ -59,6 +59,8 @@ class SafeHarbor {
   // and the system folders. A "folders.txt" that cannot be read, or is damaged, is
   // reported in an error box (see lastLoadProblem()); an unreadable one counts as missing.
   void GetSearchPath();
+  // Normalises lb1, lbSearchPath and lbWindows in place (canonical, upper case, sorted).
+  void normalizeExceptionList();
   // Rebuilds lbExt from the "NoDelExt" list section (lower case).
   void ReadSafeHarborExtensions();
   // True when "folders.txt" did not exist (or could not be read) at the last GetSearchPath.
