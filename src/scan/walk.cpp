@@ -56,12 +56,12 @@ WalkVariant WalkVariant::filesByDate(std::string pattern) {
   return v;
 }
 
-WalkVariant WalkVariant::folderHogs() {
+WalkVariant WalkVariant::folderHogs(bool allFolders) {
   WalkVariant v;
   v.pattern = "*.*";
   v.fileRequest = kRequestEverything;
   v.pumpInFolderLoop = false;
-  v.filesNeedFolderEntries = true;
+  v.filesNeedFolderEntries = allFolders;
   v.status = Status::FolderPathClearedOnStop;
   return v;
 }

@@ -48,14 +48,16 @@ struct WalkVariant {
   bool pumpInFolderLoop = true;                    // let events through between sub-folders
   bool pumpAtFolderEntry = false;                  // let events through on entering each folder
   // A folder none of whose entries is an ordinary (neither hidden nor system) entry has its
-  // files left unlisted (the folder-hog walks).
+  // files left unlisted (the all-folders walk of the folder hogs).
   bool filesNeedFolderEntries = false;
   Status status = Status::FolderPath;
 
   static WalkVariant quickClean();
   static WalkVariant duplicates(std::string pattern);
   static WalkVariant filesByDate(std::string pattern);
-  static WalkVariant folderHogs();
+  // The all-folders walk leaves the files of a folder without ordinary entries unlisted; the
+  // main-folders walk lists them.
+  static WalkVariant folderHogs(bool allFolders = true);
   static WalkVariant statistics();
 };
 
