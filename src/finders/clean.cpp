@@ -255,6 +255,9 @@ TfrmClean::TfrmClean(QWidget* parent) : QDialog(parent) {
   winPlace_->Identifier = QStringLiteral("frmMods");
   if (!winPlace_->HasStoredPlacement()) winPlace_->CentreOnFirstShow();
   fillDriveList(pckDrive, kFinderDriveKinds, true);
+  // Idle state from the start, so that the first layout already has the idle buttons.
+  btAbort->hide();
+  setResultButtonsVisible(false);
   resize(820, 560);
 }
 
@@ -285,6 +288,7 @@ void TfrmClean::FormShow() {
   btClose->setEnabled(true);
   pckDriveClick();
   btScan->setFocus();
+  layout()->activate();
   topPanelHeight_ = pnlTop->height() > 0 ? pnlTop->height() : pnlTop->sizeHint().height();
   winPlace_->RestorePlacement();
   // Never narrower than the top panel, never lower than twice its height.
