@@ -359,3 +359,25 @@ TEST_F(QuickCleanTest, ColumnWidthsFollowTheWindowAndThePlacementIsRemembered) {
   EXPECT_EQ(again.size(), QSize(900, 600));
   EXPECT_EQ(again.grid->columnWidths()[5], 900 - 577);
 }
+
+TEST_F(QuickCleanTest, AShrunkListLeavesOldValuesThatAreNeverRead) {
+  {
+    TfrmTempFiles editor;
+    editor.show();
+    editor.btDefaultsClick();
+    editor.btCloseClick();
+  }
+  ASSERT_EQ(ReadInteger(kTempFilesSection, "Number", -1), 14);
+  {
+    TfrmTempFiles editor;
+    editor.show();
+    for (int i = 1; i < editor.PickList1->count(); ++i) editor.PickList1->item(i)->setSelected(true);
+    prompts.answers.push_back(Answer::Yes);
+    editor.btDeleteClick();
+    editor.close();  // the close box stores too
+  }
+  EXPECT_EQ(ReadInteger(kTempFilesSection, "Number", -1), 1);
+  EXPECT_FALSE(ReadString(kTempFilesSection, "File14", "").isEmpty());
+  auto w = open();
+  EXPECT_EQ(w->PickList1->count(), 1);
+}
