@@ -351,6 +351,7 @@ void TfrmClean::setWalkingState(bool walking) {
   pckDrive->setEnabled(!walking);
   PickList1->setEnabled(!walking);
   btEdit->setEnabled(!walking);
+  Addafoldertothelistofdrives1->setEnabled(!walking);  // the drive list is being walked
   if (walking)
     grid->view()->viewport()->setCursor(Qt::WaitCursor);
   else
