@@ -1,0 +1,500 @@
+#include "deletion/really.h"
+
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QListView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+#include <algorithm>
+#include <limits>
+
+#include "archive/zipnames.h"
+#include "archive/zipoptions.h"
+#include "deletion/reviewactions.h"
+#include "deletion/reviewlist.h"
+#include "deletion/totals.h"
+#include "foundation/clock.h"
+#include "foundation/helpers.h"
+#include "foundation/prompts.h"
+#include "foundation/pump.h"
+#include "foundation/standby.h"
+#include "platform/paths.h"
+#include "safeharbor/safeharbor.h"
+
+namespace roomvale {
+
+namespace {
+
+const QString kListHint = QStringLiteral("To select multiple files, drag the mouse cursor over the list");
+
+// The hourglass for the life of the object.
+class BusyCursor {
+ public:
+  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// Boxes shown in the middle of a run get the normal cursor back while they are up.
+void errorDuringRun(const QString& text) {
+  const bool busy = QApplication::overrideCursor() != nullptr;
+  if (busy) QApplication::restoreOverrideCursor();
+  showError(text);
+  if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, const QRect& where, bool wrap = false) {
+  auto* l = new QLabel(text, parent);
+  l->setObjectName(QLatin1String(name));
+  l->setGeometry(where);
+  l->setWordWrap(wrap);
+  if (wrap) l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  return l;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& hint,
+                    const QRect& where) {
+  auto* b = new QPushButton(caption, parent);
+  b->setObjectName(QLatin1String(name));
+  b->setToolTip(hint);
+  b->setGeometry(where);
+  b->setAutoDefault(false);
+  return b;
+}
+
+QListView* panelView(QWidget* parent, const char* name, ReviewList* model, const QRect& where) {
+  auto* v = new QListView(parent);
+  v->setObjectName(QLatin1String(name));
+  v->setModel(model);
+  v->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  v->setUniformItemSizes(true);
+  v->setToolTip(kListHint);
+  v->setGeometry(where);
+  return v;
+}
+
+std::vector<int> selectedRows(const QListView* view) {
+  std::vector<int> rows;
+  for (const QModelIndex& index : view->selectionModel()->selectedIndexes()) rows.push_back(index.row());
+  return rows;
+}
+
+QString counted(const char* format, int n) { return QString::fromLatin1(format).arg(n); }
+
+}  // namespace
+
+void installDeletionReview() { setDeletionReviewOpener(&openReallyDelete); }
+
+bool openReallyDelete(QWidget* owner, const DeletionRequest& request) {
+  TfrmReallyDelete review(owner);
+  review.setRequest(request);
+  return review.exec() == QDialog::Accepted;
+}
+
+TfrmReallyDelete::TfrmReallyDelete(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("frmReallyDelete"));
+  setWindowTitle(QStringLiteral("Clean up the following files"));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  setFixedSize(600, 516);
+
+  left_ = new ReviewList(this);
+  right_ = new ReviewList(this);
+
+  lblDelete = label(this, "lblDelete", QStringLiteral("The following files will be deleted:"), QRect(12, 8, 576, 20));
+  Label3 = label(this, "Label3", QStringLiteral("Potential savings of "), QRect(12, 32, 130, 20));
+  lblSavings = label(this, "lblSavings", QStringLiteral("9,999,999,999 bytes"), QRect(142, 32, 446, 20));
+  QFont bold = lblSavings->font();
+  bold.setBold(true);
+  lblSavings->setFont(bold);
+
+  TabbedNotebook1 = new QTabWidget(this);
+  TabbedNotebook1->setObjectName(QStringLiteral("TabbedNotebook1"));
+  TabbedNotebook1->setGeometry(8, 58, 584, 364);
+  auto* page0 = new QWidget;
+  page0->setObjectName(QStringLiteral("pgDelete"));
+  auto* page1 = new QWidget;
+  page1->setObjectName(QStringLiteral("pgSafeHarbor"));
+  TabbedNotebook1->addTab(page0, QStringLiteral("Files to be deleted"));
+  TabbedNotebook1->addTab(page1, QStringLiteral("Safe Harbor - Do not delete these files"));
+
+  QFont heading = font();
+  heading.setPointSizeF(heading.pointSizeF() * 1.3);
+  heading.setBold(true);
+
+  lblLeft = label(page0, "lblLeft", QStringLiteral("Deletion panel: "), QRect(8, 6, 560, 26));
+  lblLeft->setFont(heading);
+  lb1 = panelView(page0, "lb1", left_, QRect(8, 36, 564, 176));
+  btToAgainst = button(page0, "btToAgainst", QStringLiteral("Move files OFF to safe harbor"),
+                       QStringLiteral("Move selected files off of the deletion list"), QRect(8, 218, 240, 28));
+  btToAgainst->setEnabled(false);
+  Label1 =
+      label(page0, "Label1",
+            QStringLiteral("These files are not in the registry or in the windows search path therefore it is safer "
+                           "to delete these files.  However, these files may still belong to working applications "
+                           "therefore they may be needed for proper operation of other applications."),
+            QRect(8, 252, 564, 48), true);
+  Label5 = label(page0, "Label5",
+                 QStringLiteral("To move these files off of the list of files to be deleted drag the mouse cursor over "
+                                "the file list to select the desired files then click on the Move button."),
+                 QRect(8, 302, 564, 30), true);
+
+  lblRight = label(page1, "lblRight", QStringLiteral("Deletion panel: "), QRect(8, 6, 560, 26));
+  lblRight->setFont(heading);
+  lb2 = panelView(page1, "lb2", right_, QRect(8, 36, 564, 176));
+  btMoveLeft = button(page1, "btMoveLeft", QStringLiteral("Move files to the deletion panel"),
+                      QStringLiteral("Move files on to the list of files to be deleted"), QRect(8, 218, 250, 28));
+  btMoveLeft->setEnabled(false);
+  btReason = button(page1, "btReason", QStringLiteral("Reason that file is on this list"),
+                    QStringLiteral("Why the file is on the list of non-deleted files"), QRect(266, 218, 250, 28));
+  btReason->setEnabled(false);
+  Label2 =
+      label(page1, "Label2",
+            QStringLiteral("It is not recommended that you delete these files without uninstalling their associated "
+                           "applications.  They are either located in the windows system directories or are in the "
+                           "system registry.  These files will not be deleted."),
+            QRect(8, 252, 564, 48), true);
+  Label4 =
+      label(page1, "Label4",
+            QStringLiteral("To delete these files move them to the deletion panel.  You may select multiple files by "
+                           "dragging the mouse over the list of files above then clicking on the Move files button."),
+            QRect(8, 302, 564, 30), true);
+
+  pnlButtons = new QWidget(this);
+  pnlButtons->setObjectName(QStringLiteral("pnlButtons"));
+  pnlButtons->setGeometry(8, 428, 584, 36);
+  btZip = button(pnlButtons, "btZip", QStringLiteral("&Archive files into a zip file"),
+                 QStringLiteral("Compress files into a ZIP file"), QRect(0, 4, 220, 28));
+  btDelete =
+      button(pnlButtons, "btDelete", QStringLiteral("&Delete all files"),
+             QStringLiteral("Delete the files shown above permanently.  Cannot be undeleted."), QRect(228, 4, 170, 28));
+  btRecycle = button(pnlButtons, "btRecycle", QStringLiteral("&Send to recycle bin"),
+                     QStringLiteral("Send to recycle bin.  Recycle bin can be emptied later."), QRect(406, 4, 178, 28));
+
+  pnlProgress = new QWidget(this);
+  pnlProgress->setObjectName(QStringLiteral("pnlProgress"));
+  pnlProgress->setGeometry(8, 424, 584, 44);
+  lblName = label(pnlProgress, "lblName", QString(), QRect(0, 0, 584, 16));
+  bar = new QProgressBar(pnlProgress);
+  bar->setObjectName(QStringLiteral("bar"));
+  bar->setToolTip(QStringLiteral("Progress bar"));
+  bar->setGeometry(0, 18, 584, 12);
+  bar->setTextVisible(false);
+  bar->hide();
+  Gauge1 = new QProgressBar(pnlProgress);
+  Gauge1->setObjectName(QStringLiteral("Gauge1"));
+  Gauge1->setGeometry(0, 33, 584, 10);
+  Gauge1->setRange(0, 100);
+  Gauge1->setTextVisible(false);
+  Gauge1->setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: red; }"));
+  Gauge1->hide();
+  pnlProgress->hide();
+
+  btClose = button(this, "btClose", QStringLiteral("Cancel"),
+                   QStringLiteral("Cancel and close.  May cancel an operation in progress."), QRect(496, 476, 96, 28));
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
+  Timer1->setInterval(500);
+  Timer1->setSingleShot(true);
+
+  connect(Timer1, &QTimer::timeout, this, &TfrmReallyDelete::Timer1Timer);
+  connect(btToAgainst, &QPushButton::clicked, this, &TfrmReallyDelete::btToAgainstClick);
+  connect(btMoveLeft, &QPushButton::clicked, this, &TfrmReallyDelete::btMoveLeftClick);
+  connect(btReason, &QPushButton::clicked, this, &TfrmReallyDelete::btReasonClick);
+  connect(btDelete, &QPushButton::clicked, this, &TfrmReallyDelete::btDeleteAllClick);
+  connect(btRecycle, &QPushButton::clicked, this, &TfrmReallyDelete::btRecycleClick);
+  connect(btZip, &QPushButton::clicked, this, &TfrmReallyDelete::btZipClick);
+  connect(btClose, &QPushButton::clicked, this, &TfrmReallyDelete::btCloseClick);
+  // Selections change by mouse and keyboard alike; the buttons follow either way.
+  connect(lb1->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmReallyDelete::lb1Click);
+  connect(lb2->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmReallyDelete::lb2Click);
+
+  if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
+}
+
+TfrmReallyDelete::~TfrmReallyDelete() = default;
+
+void TfrmReallyDelete::setRequest(const DeletionRequest& request) {
+  left_->add(request.paths);
+  totalBytes_ = request.totalBytes;
+  sourceTag_ = request.sourceTag;
+}
+
+void TfrmReallyDelete::setVisible(bool visible) {
+  // The panels are filled before the window appears, so that nothing can be clicked on a
+  // half-sorted request.
+  if (visible && !isVisible()) FormShow();
+  QDialog::setVisible(visible);
+}
+
+void TfrmReallyDelete::FormShow() {
+  abortRequested_ = false;
+  {
+    BusyCursor busy;
+    const auto total = static_cast<std::int64_t>(
+        std::min<std::uint64_t>(totalBytes_, static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())));
+    lblSavings->setText(formatThousands(total) + QStringLiteral(" bytes"));
+    UpdateHeaders();
+    lblName->clear();
+    MoveFiles();
+  }
+  Timer1->stop();
+  if (left_->isEmpty()) Timer1->start();
+  TabbedNotebook1->setCurrentIndex(0);
+}
+
+void TfrmReallyDelete::MoveFiles() {
+  TfrmStandBy* standBy = frmStandBy();
+  const int n = left_->count();
+  standBy->bar->setRange(0, std::max(0, n - 1));
+  standBy->bar->setValue(0);
+  standBy->show();
+  standBy->raise();
+  pumpEventsNow();
+
+  SafeHarbor& harbor = safeHarbor();
+  std::vector<int> protectedRows;
+  // From the last to the first, so that the files of one folder are asked in a row.
+  for (int row = n - 1, done = 0; row >= 0; --row, ++done) {
+    standBy->bar->setValue(done);
+    pumpEvents();
+    if (harbor.isInSafeHarbor(left_->path(row), true)) protectedRows.push_back(row);
+  }
+  right_->add(left_->take(protectedRows));
+
+  standBy->hide();
+  updateLeftRight();
+}
+
+void TfrmReallyDelete::updateLeftRight() {
+  lblLeft->setText(counted("Deletion Panel - files to be deleted: %1", left_->count()));
+  lblRight->setText(counted("Safe Harbor - files NOT to be deleted: %1", right_->count()));
+  btMoveLeft->setEnabled(lb2->selectionModel()->hasSelection());
+  btToAgainst->setEnabled(lb1->selectionModel()->hasSelection());
+  btReason->setEnabled(btMoveLeft->isEnabled());
+  UpdateHeaders();
+}
+
+void TfrmReallyDelete::UpdateHeaders() {
+  lblDelete->setText(QStringLiteral("Delete - %1, Do NOT delete - %2").arg(left_->count()).arg(right_->count()));
+}
+
+void TfrmReallyDelete::lb1Click() { btToAgainst->setEnabled(lb1->selectionModel()->hasSelection()); }
+
+void TfrmReallyDelete::lb2Click() {
+  btMoveLeft->setEnabled(lb2->selectionModel()->hasSelection());
+  btReason->setEnabled(btMoveLeft->isEnabled());
+}
+
+void TfrmReallyDelete::Timer1Timer() {
+  Timer1->stop();
+  ShowWarning();
+}
+
+void TfrmReallyDelete::ShowWarning() {
+  showInfo(
+      QStringLiteral("All files selected appear on the Safe Harbor list.  To delete the files anyway, move them "
+                     "off of the Safe Harbor list onto the DELETION PANEL."));
+  TabbedNotebook1->setCurrentIndex(1);
+}
+
+void TfrmReallyDelete::btToAgainstClick() {
+  if (running_) return;
+  right_->add(left_->take(selectedRows(lb1)));
+  updateLeftRight();
+  if (left_->isEmpty()) TabbedNotebook1->setCurrentIndex(1);
+}
+
+void TfrmReallyDelete::btMoveLeftClick() {
+  if (running_) return;
+  left_->add(right_->take(selectedRows(lb2)));
+  updateLeftRight();
+  if (right_->isEmpty()) TabbedNotebook1->setCurrentIndex(0);
+}
+
+void TfrmReallyDelete::btReasonClick() {
+  QModelIndex current = lb2->currentIndex();
+  if (!current.isValid() || !lb2->selectionModel()->isSelected(current)) {
+    const QModelIndexList selected = lb2->selectionModel()->selectedIndexes();
+    if (selected.isEmpty()) return;
+    current = selected.first();
+  }
+  const std::string& path = right_->path(current.row());
+  int reason = 0;
+  QString text = QStringLiteral("This file \"") + platform::toDisplay(path) + QStringLiteral("\"");
+  if (safeHarbor().isInSafeHarbor(path, true, reason))
+    text += QStringLiteral(" is on the Safe Harbor List since the folder that it is stored in is ") +
+            safeHarborReasonText(reason);
+  else
+    text += QStringLiteral(" is on the Safe Harbor List because you moved it here.");
+  showInfo(text);
+}
+
+bool TfrmReallyDelete::NoFilesToDelete() {
+  if (!left_->isEmpty()) return false;
+  showInfo(
+      QStringLiteral("There are no files on the deletion panel.  In order to perform this operation you need to "
+                     "move files from the NON-DELETE list to the deletion panel."));
+  return true;
+}
+
+void TfrmReallyDelete::btDeleteAllClick() { runAction(Action::Delete); }
+void TfrmReallyDelete::btRecycleClick() { runAction(Action::Recycle); }
+void TfrmReallyDelete::btZipClick() { runAction(Action::Zip); }
+
+void TfrmReallyDelete::runAction(Action action) {
+  if (running_ || NoFilesToDelete()) return;
+  pnlButtons->hide();
+  pnlProgress->show();
+  switch (action) {
+    case Action::Delete: DeleteAllClick(); break;
+    case Action::Recycle: RecycleClick(); break;
+    case Action::Zip: ZipItClick(); break;
+  }
+  pnlButtons->show();
+  pnlProgress->hide();
+}
+
+void TfrmReallyDelete::startRun(bool closeEnabled) {
+  running_ = true;
+  // The panels stay as they are while their files are worked on.
+  TabbedNotebook1->setEnabled(false);
+  btClose->setEnabled(closeEnabled);
+  bar->setRange(0, std::max(0, left_->count() - 1));
+  bar->setValue(0);
+  bar->show();
+}
+
+void TfrmReallyDelete::endRun() {
+  btClose->setEnabled(true);
+  bar->hide();
+  Gauge1->hide();
+}
+
+void TfrmReallyDelete::finish() {
+  left_->clear();
+  UpdateHeaders();
+  running_ = false;
+  TabbedNotebook1->setEnabled(true);
+  accept();
+}
+
+void TfrmReallyDelete::showFile(int index, const std::string& path) {
+  lblName->setText(platform::toDisplay(path));
+  bar->setValue(index);
+  pumpEvents();
+}
+
+void TfrmReallyDelete::DeleteAllClick() {
+  if (confirm(QStringLiteral("Really delete?")) != Answer::Yes) {
+    showInfo(QStringLiteral("Files not deleted"));
+    return;
+  }
+  ActionTally done;
+  {
+    BusyCursor busy;
+    startRun(false);
+    ActionHooks hooks;
+    hooks.onFile = [this](int index, const std::string& path) { showFile(index, path); };
+    hooks.onError = &errorDuringRun;
+    done = deleteFiles(left_->paths(), hooks);
+    endRun();
+  }
+  // Only what really left the disk counts; files set aside or refused are not recovered space.
+  addDeleteTotals(done.files, done.bytes, 0, 0);
+  finish();
+}
+
+void TfrmReallyDelete::RecycleClick() {
+  const QString question = QStringLiteral(
+      "Note that the recycle bin may be full or that you may have the \"Immediately Remove Files On "
+      "Delete\" option turned on in the recycle bin. If either is true, then you will not be able to "
+      "recover the deleted files from the recycle bin. \n\nSend to the recycle bin anyway?");
+  if (confirm(question) != Answer::Yes) {
+    showInfo(QStringLiteral("Files not deleted"));
+    return;
+  }
+  ActionTally done;
+  {
+    BusyCursor busy;
+    startRun(false);
+    ActionHooks hooks;
+    hooks.onFile = [this](int index, const std::string& path) { showFile(index, path); };
+    hooks.onError = &errorDuringRun;
+    done = recycleFiles(left_->paths(), hooks);
+    endRun();
+  }
+  addDeleteTotals(0, 0, done.files, done.bytes);
+  finish();
+}
+
+void TfrmReallyDelete::ZipItClick() {
+  QString comment;
+  {
+    TfrmZipOptions options(this);
+    const int result = options.exec();
+    comment = options.zipComment;
+    if (result != QDialog::Accepted) return;
+  }
+  ActionTally done;
+  {
+    BusyCursor busy;
+    startRun(true);
+    Gauge1->setValue(0);
+    Gauge1->show();
+    ZipRun run;
+    run.sourceTag = sourceTag_;
+    run.comment = comment;
+    run.stamp = now();
+    run.batching = zipBatching;
+    ActionHooks hooks;
+    hooks.onFile = [this](int index, const std::string& path) {
+      Gauge1->setValue(0);
+      showFile(index, path);
+    };
+    hooks.onError = &errorDuringRun;
+    hooks.aborted = [this] { return abortRequested_; };
+    hooks.itemProgress = [this](int percent) { return ZipitArchiveItemProgress(percent); };
+    done = zipFiles(left_->paths(), run, hooks);
+    endRun();
+  }
+  addZipTotals(done.files, done.bytes);
+  if (!abortRequested_)
+    prompts().message(MessageKind::Information,
+                      QStringLiteral("Files deleted and stored in archive zip files in the folder \"") +
+                          platform::toDisplay(defaultZipPath) + QStringLiteral("\""),
+                      QApplication::applicationDisplayName(), Sound::None);
+  finish();
+}
+
+bool TfrmReallyDelete::ZipitArchiveItemProgress(int percent) {
+  Gauge1->setValue(percent);
+  pumpEvents();
+  return abortRequested_;
+}
+
+void TfrmReallyDelete::btCloseClick() {
+  if (!running_) {
+    QDialog::reject();
+    return;
+  }
+  if (confirm(QStringLiteral("Really abort?  Folders may be partially deleted!")) == Answer::Yes)
+    abortRequested_ = true;
+}
+
+void TfrmReallyDelete::reject() {
+  // Escape and the close box: Cancel while idle; during a zip run the same question as the
+  // Close button; delete and trash runs cannot be stopped.
+  if (!running_)
+    QDialog::reject();
+  else if (btClose->isEnabled())
+    btCloseClick();
+}
+
+}  // namespace roomvale
