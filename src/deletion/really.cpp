@@ -465,7 +465,9 @@ void TfrmReallyDelete::ZipItClick() {
     endRun();
   }
   addZipTotals(done.files, done.bytes);
-  if (!abortRequested_)
+  // Said only when something was stored: after a run in which every file failed (e.g. the
+  // archive folder is gone) it would report a failure as success.
+  if (!abortRequested_ && done.files > 0)
     prompts().message(MessageKind::Information,
                       QStringLiteral("Files deleted and stored in archive zip files in the folder \"") +
                           platform::toDisplay(defaultZipPath) + QStringLiteral("\""),
