@@ -1,6 +1,5 @@
 #include "deletion/reviewactions.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

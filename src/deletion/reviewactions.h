@@ -69,8 +69,9 @@ struct ZipRun {
 // checked. A file that was not stored is reported ("Couldn't zip up file - ") and kept; a
 // stored file that cannot be deleted is reported ("Couldn't delete file - ") and stays in
 // the archive too. An archive folder that is missing or read-only (owner write bit clear)
-// fails every file meant for it. Abort (hooks.aborted, or itemProgress answering true) ends
-// the run after the file in hand; what was stored before is kept and deleted as usual.
+// fails every file meant for it. An abort (itemProgress answering true fails the file in
+// hand, hooks.aborted ends the run before the next one) keeps what was stored before, and
+// those files are deleted as usual.
 // The tally counts the files stored and then deleted.
 ActionTally zipFiles(const std::vector<std::string>& paths, const ZipRun& run, const ActionHooks& hooks);
 
