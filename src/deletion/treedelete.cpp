@@ -232,7 +232,7 @@ struct TreeDeleter::Impl {
       ::close(fd);
       return;
     }
-    if (pass == Pass::Main && action == TreeAction::Zip) entered.insert({e.device, e.inode});
+    if (pass == Pass::Main && action == TreeAction::Zip && deleteAfterZip) entered.insert({e.device, e.inode});
     Level child;
     child.fd = fd;
     child.device = st.st_dev;
