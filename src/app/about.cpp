@@ -10,7 +10,6 @@
 
 namespace roomvale {
 
-QString makerWebAddress() { return QStringLiteral("www.fernholt.example"); }
 
 TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmAbout"));

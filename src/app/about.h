@@ -1,6 +1,8 @@
 // "How to contact us": product, version and maker.
 #pragma once
 
+#include "foundation/product.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -21,7 +23,5 @@ class TfrmAbout : public QDialog {
   QPushButton* btClose = nullptr;
 };
 
-// The maker's web address shown on the main window and in the About window.
-QString makerWebAddress();
 
 }  // namespace roomvale

@@ -37,6 +37,7 @@ TfrmMain* Application::start() {
   splash_->show();
   pumpEventsNow();
 
+  launch::installServices();
   main_ = new TfrmMain;
   main_->setSplash(splash_);
   main_->tmSplash->setInterval(options_.splashDelayMs);

@@ -2,10 +2,15 @@
 
 #include <QApplication>
 #include <QString>
-#include <filesystem>
+#include <memory>
 
+#include "archive/zipnames.h"
+#include "deletion/really.h"
+#include "finders/clean.h"
 #include "foundation/prompts.h"
-#include "platform/paths.h"
+#include "safeharbor/nodelete.h"
+#include "safeharbor/safeharbor.h"
+#include "scan/grid.h"
 
 namespace roomvale::launch {
 
@@ -16,28 +21,29 @@ void notAvailable() { showInfo(QStringLiteral("Not available yet")); }
 
 }  // namespace
 
-void clearProtectionCache() {
-  // The protection query is not linked into the shell yet: there is no cache to clear.
+void installServices() {
+  installDeletionReview();
+  // Result grids highlight protected rows through the Safe Harbor query.
+  setProtectionQuery([](const std::string& path, bool isFile) { return safeHarbor().isInSafeHarbor(path, isFile); });
 }
 
-void getDefaultZipPath() {
-  // The archive folder setting is not linked into the shell yet.
-}
+void clearProtectionCache() { safeHarbor().clearCache(); }
+
+void getDefaultZipPath() { roomvale::getDefaultZipPath(); }
 
 bool loadSafeHarborLists() {
-  // Until the Safe Harbor lists are linked in, only the presence of the folder list is known.
-  std::error_code ec;
-  return !std::filesystem::is_regular_file(platform::joinPath(platform::userDataFolder(), "folders.txt"), ec);
+  safeHarbor().ReadSafeHarborExtensions();
+  safeHarbor().GetSearchPath();
+  return safeHarbor().safeHarborMissing();
 }
 
 void openTool(Tool tool, QWidget* owner, bool findDuplicates) {
-  Q_UNUSED(owner);
   Q_UNUSED(findDuplicates);
   switch (tool) {
+    case Tool::QuickClean: openQuickClean(owner); return;
     case Tool::Duplicates:
     case Tool::FilesByDate:
     case Tool::FolderHogs:
-    case Tool::QuickClean:
     case Tool::Statistics:
     case Tool::Browse:
     case Tool::InternetCache:
@@ -46,10 +52,12 @@ void openTool(Tool tool, QWidget* owner, bool findDuplicates) {
 }
 
 bool openSafeHarbor(QWidget* owner, bool buildOnShow) {
-  Q_UNUSED(owner);
-  Q_UNUSED(buildOnShow);
-  notAvailable();
-  return false;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  auto frm = std::make_unique<TfrmNoDelete>(owner);
+  QApplication::restoreOverrideCursor();
+  frm->buildOnShow = buildOnShow;
+  frm->exec();
+  return frm->listsChanged;
 }
 
 }  // namespace roomvale::launch

@@ -6,6 +6,9 @@ class QWidget;
 
 namespace roomvale::launch {
 
+// Connects the subsystems once at start: the grids' protection query, the deletion review.
+void installServices();
+
 // Clears the protection query's last-folder cache (main window show, progress window show
 // and hide).
 void clearProtectionCache();

@@ -83,7 +83,6 @@ std::string deletionLogHtml(const DeletionLog& log, const QColor& headerColour) 
   return out.toUtf8().toStdString();
 }
 
-QString makerWebAddress() { return QStringLiteral("www.fernholt.example"); }
 
 QString deletionLogPrintTitle() {
   return QStringLiteral("Files processed by Roomvale  (") + makerWebAddress() + QStringLiteral(")");

@@ -1,6 +1,8 @@
 // Exports of the deletion log: comma-delimited text, an HTML table, and the printout.
 #pragma once
 
+#include "foundation/product.h"
+
 #include <QColor>
 #include <QString>
 #include <string>
@@ -23,8 +25,6 @@ std::string deletionLogCsv(const DeletionLog& log);
 // right-aligned. The header colour is normally webPageHeaderColour().
 std::string deletionLogHtml(const DeletionLog& log, const QColor& headerColour);
 
-// The maker's web address shown in printouts.
-QString makerWebAddress();
 // Title at the top of the printed log.
 QString deletionLogPrintTitle();
 

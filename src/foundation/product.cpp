@@ -1,0 +1,7 @@
+#include "foundation/product.h"
+
+namespace roomvale {
+
+QString makerWebAddress() { return QStringLiteral("www.fernholt.example"); }
+
+}  // namespace roomvale
