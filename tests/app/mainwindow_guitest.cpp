@@ -21,6 +21,7 @@
 #include "foundation/helpers.h"
 #include "foundation/standby.h"
 #include "platform/paths.h"
+#include "safeharbor/nodelete.h"
 
 namespace roomvale {
 namespace {
@@ -188,7 +189,10 @@ TEST_F(MainWindowTest, FinderButtonsRefuseWithoutSafeHarborList) {
     const QString window = windowOf(kButtons[i].name);
     bool opened = false;
     if (!window.isEmpty() && !kButtons[i].gated)
-      testing::whenShown(window, [&](QWidget* w) { opened = true; w->close(); });
+      testing::whenShown(window, [&](QWidget* w) {
+        opened = true;
+        w->close();
+      });
     QTest::mouseClick(button(kButtons[i].name), Qt::LeftButton);
     const QStringList errors = prompts_.texts(MessageKind::Error);
     const QStringList infos = prompts_.texts(MessageKind::Information);
@@ -215,7 +219,11 @@ TEST_F(MainWindowTest, FinderButtonsPassTheGateWithSafeHarborList) {
     prompts_.clear();
     const QString window = windowOf(kButtons[i].name);
     bool opened = false;
-    if (!window.isEmpty()) testing::whenShown(window, [&](QWidget* w) { opened = true; w->close(); });
+    if (!window.isEmpty())
+      testing::whenShown(window, [&](QWidget* w) {
+        opened = true;
+        w->close();
+      });
     QTest::mouseClick(button(kButtons[i].name), Qt::LeftButton);
     EXPECT_TRUE(prompts_.texts(MessageKind::Error).isEmpty()) << kButtons[i].name;
     if (window.isEmpty())
@@ -230,6 +238,41 @@ TEST_F(MainWindowTest, FinderButtonsPassTheGateWithSafeHarborList) {
   EXPECT_FALSE(main->findDuplicates());
   QTest::mouseClick(button("btDuplicate"), Qt::LeftButton);
   EXPECT_TRUE(main->findDuplicates());
+}
+
+TEST_F(MainWindowTest, BuildThatFindsFoldersOpensTheFindersWithoutRestart) {
+  // A configuration file that names an existing folder, so the build finds at least one.
+  testing::TempTree tree;
+  const std::string appData = tree.dir("appdata");
+  const std::string confFile = platform::configRoot() + "/demo-app/demo.conf";
+  std::filesystem::create_directories(platform::configRoot() + "/demo-app");
+  ASSERT_TRUE(platform::writeFileAtomically(confFile, "data=" + appData + "/\n"));
+
+  TfrmMain* main = start(false);
+  ASSERT_TRUE(main->safeHarborMissing());
+  size_t found = 0;
+  testing::whenShown("frmNoDelete", [&](QWidget* w) {
+    auto* frm = static_cast<TfrmNoDelete*>(w);
+    // The window builds by itself shortly after it appears.
+    testing::waitFor([&] { return !frm->entries().empty() && !frm->building(); }, 20000);
+    found = frm->entries().size();
+    frm->close();
+  });
+  QTest::mouseClick(button("btBuild"), Qt::LeftButton);
+  ASSERT_GT(found, 0u);
+  EXPECT_TRUE(testing::exists(foldersFile()));
+  EXPECT_FALSE(main->safeHarborMissing());
+
+  bool opened = false;
+  prompts_.clear();
+  testing::whenShown("frmClean", [&](QWidget* w) {
+    opened = true;
+    w->close();
+  });
+  QTest::mouseClick(button("btClean"), Qt::LeftButton);
+  EXPECT_TRUE(opened);
+  EXPECT_TRUE(prompts_.texts(MessageKind::Error).isEmpty());
+  std::filesystem::remove_all(platform::configRoot() + "/demo-app");
 }
 
 TEST_F(MainWindowTest, AboutOpensFromTheButtonAndFromTheMakerLabels) {
