@@ -77,7 +77,7 @@ TfrmDelDirectory::TfrmDelDirectory(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmDelDirectory"));
   setWindowTitle(QStringLiteral("Clean directory, sub-directories and all files"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  setFixedSize(580, 400);
+  setFixedSize(580, 412);
 
   lblTop = label(this, "lblTop", QStringLiteral("Folder to clean: "), QRect(16, 10, 548, 30), false);
   QFont big = lblTop->font();
@@ -107,7 +107,7 @@ TfrmDelDirectory::TfrmDelDirectory(QWidget* parent) : QDialog(parent) {
                  QRect(16, 204, 210, 30));
   cbDelete = new QCheckBox(QStringLiteral("Delete files after zipping them up"), this);
   cbDelete->setObjectName(QStringLiteral("cbDelete"));
-  cbDelete->setGeometry(16, 240, 220, 22);
+  cbDelete->setGeometry(16, 268, 330, 22);
   cbDelete->setChecked(true);
   Label5 = label(this, "Label5",
                  QStringLiteral("All files and sub-folders are zipped up (compressed).  Files can be recovered using "
@@ -116,12 +116,12 @@ TfrmDelDirectory::TfrmDelDirectory(QWidget* parent) : QDialog(parent) {
                  QRect(240, 196, 324, 72));
 
   BitBtn3 = button(this, "BitBtn3", QStringLiteral("Cancel"), QStringLiteral("Cancel. Do not delete."),
-                   QRect(16, 288, 210, 30));
-  Label4 = label(this, "Label4", QStringLiteral("Cancel operation."), QRect(240, 294, 324, 20));
+                   QRect(16, 300, 210, 30));
+  Label4 = label(this, "Label4", QStringLiteral("Cancel operation."), QRect(240, 306, 324, 20));
 
   Gauge1 = new QProgressBar(this);
   Gauge1->setObjectName(QStringLiteral("Gauge1"));
-  Gauge1->setGeometry(16, 330, 548, 16);
+  Gauge1->setGeometry(16, 342, 548, 16);
   Gauge1->setRange(0, 100);
   Gauge1->setTextVisible(false);
   QPalette red = Gauge1->palette();
@@ -129,8 +129,8 @@ TfrmDelDirectory::TfrmDelDirectory(QWidget* parent) : QDialog(parent) {
   Gauge1->setPalette(red);
   Gauge1->hide();
 
-  pnlCount = panel(this, "pnlCount", QRect(16, 356, 110, 24));
-  pnlName = panel(this, "pnlName", QRect(130, 356, 434, 24));
+  pnlCount = panel(this, "pnlCount", QRect(16, 368, 110, 24));
+  pnlName = panel(this, "pnlName", QRect(130, 368, 434, 24));
 
   connect(btDelete, &QPushButton::clicked, this, &TfrmDelDirectory::btDeleteClick);
   connect(btRecycle, &QPushButton::clicked, this, &TfrmDelDirectory::btRecycleClick);
