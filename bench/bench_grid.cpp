@@ -57,15 +57,15 @@ long residentBytes() {
 }
 
 GridSpec cleanSpec() {
-  GridSpec spec;
-  spec.kind = "bench";
-  spec.columns = {{"Size", CellField::Size, true},          {"Modified", CellField::WriteDate, false},
-                  {"Time", CellField::WriteTime, false},    {"Access", CellField::AccessDate, false},
-                  {"FileName", CellField::FullPath, false}, {"Type", CellField::Type, false}};
-  spec.markColumn = 4;
-  spec.highlightColumn = 4;
-  spec.sortItems = {{"&Size", 0, SortKind::Number, true}, {"&Name", 4, SortKind::Text, false}};
-  return spec;
+  GridSpec shape;
+  shape.kind = "bench";
+  shape.columns = {{"Size", CellField::Size, true},          {"Modified", CellField::WriteDate, false},
+                   {"Time", CellField::WriteTime, false},    {"Access", CellField::AccessDate, false},
+                   {"FileName", CellField::FullPath, false}, {"Type", CellField::Type, false}};
+  shape.markColumn = 4;
+  shape.highlightColumn = 4;
+  shape.sortItems = {{"&Size", 0, SortKind::Number, true}, {"&Name", 4, SortKind::Text, false}};
+  return shape;
 }
 
 }  // namespace

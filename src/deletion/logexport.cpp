@@ -83,29 +83,28 @@ std::string deletionLogHtml(const DeletionLog& log, const QColor& headerColour) 
   return out.toUtf8().toStdString();
 }
 
-
 QString deletionLogPrintTitle() {
   return QStringLiteral("Files processed by Roomvale  (") + makerWebAddress() + QStringLiteral(")");
 }
 
 FileDialogSpec csvSaveDialogSpec() {
-  FileDialogSpec spec;
-  spec.title = QStringLiteral("Save as Comma-Delimited");
-  spec.defaultSuffix = QStringLiteral("csv");
-  spec.fileName = QStringLiteral("delete.csv");
-  spec.filter = kExportFilter;
-  spec.selectedFilter = QStringLiteral("CSV files (*.csv)");
-  spec.folder = platform::toDisplay(platform::userDataFolder());
-  return spec;
+  FileDialogSpec fileDialog;
+  fileDialog.title = QStringLiteral("Save as Comma-Delimited");
+  fileDialog.defaultSuffix = QStringLiteral("csv");
+  fileDialog.fileName = QStringLiteral("delete.csv");
+  fileDialog.filter = kExportFilter;
+  fileDialog.selectedFilter = QStringLiteral("CSV files (*.csv)");
+  fileDialog.folder = platform::toDisplay(platform::userDataFolder());
+  return fileDialog;
 }
 
 FileDialogSpec htmlSaveDialogSpec() {
-  FileDialogSpec spec = csvSaveDialogSpec();
-  spec.title = QStringLiteral("Save as web page");
-  spec.defaultSuffix = QStringLiteral("htm");
-  spec.fileName = QStringLiteral("delete.htm");
-  spec.selectedFilter = QStringLiteral("HTML files (*.htm *.html)");
-  return spec;
+  FileDialogSpec fileDialog = csvSaveDialogSpec();
+  fileDialog.title = QStringLiteral("Save as web page");
+  fileDialog.defaultSuffix = QStringLiteral("htm");
+  fileDialog.fileName = QStringLiteral("delete.htm");
+  fileDialog.selectedFilter = QStringLiteral("HTML files (*.htm *.html)");
+  return fileDialog;
 }
 
 bool saveDeletionLogAsCsv(const DeletionLog& log) {

@@ -47,24 +47,24 @@ QAction* makeAction(QMenu* menu, const char* name, const QString& text) {
 }  // namespace
 
 GridSpec quickCleanGridSpec() {
-  GridSpec spec;
-  spec.kind = QStringLiteral("frmClean");
-  spec.columns = {{QStringLiteral("Size"), CellField::Size, true},
-                  {QStringLiteral("Modified"), CellField::WriteDate, false},
-                  {QStringLiteral("Time"), CellField::WriteTime, false},
-                  {QStringLiteral("Access"), CellField::AccessDate, false},
-                  {QStringLiteral("FileName"), CellField::FullPath, false},
-                  {QStringLiteral("Type"), CellField::Type, false}};
-  spec.markColumn = 4;
-  spec.highlightColumn = 4;
-  spec.highlightIsFile = true;
-  spec.sortItems = {{QStringLiteral("&Size"), 0, SortKind::Number, true},
-                    {QStringLiteral("&Date"), 1, SortKind::Date, true},
-                    {QStringLiteral("&Access date"), 3, SortKind::Date, true},
-                    {QStringLiteral("&Name"), 4, SortKind::Text, false},
-                    {QStringLiteral("&Type"), 5, SortKind::Text, false}};
-  spec.defaultSortItem = kSizeItem;
-  return spec;
+  GridSpec shape;
+  shape.kind = QStringLiteral("frmClean");
+  shape.columns = {{QStringLiteral("Size"), CellField::Size, true},
+                   {QStringLiteral("Modified"), CellField::WriteDate, false},
+                   {QStringLiteral("Time"), CellField::WriteTime, false},
+                   {QStringLiteral("Access"), CellField::AccessDate, false},
+                   {QStringLiteral("FileName"), CellField::FullPath, false},
+                   {QStringLiteral("Type"), CellField::Type, false}};
+  shape.markColumn = 4;
+  shape.highlightColumn = 4;
+  shape.highlightIsFile = true;
+  shape.sortItems = {{QStringLiteral("&Size"), 0, SortKind::Number, true},
+                     {QStringLiteral("&Date"), 1, SortKind::Date, true},
+                     {QStringLiteral("&Access date"), 3, SortKind::Date, true},
+                     {QStringLiteral("&Name"), 4, SortKind::Text, false},
+                     {QStringLiteral("&Type"), 5, SortKind::Text, false}};
+  shape.defaultSortItem = kSizeItem;
+  return shape;
 }
 
 int openQuickClean(QWidget* owner) {

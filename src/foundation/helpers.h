@@ -41,7 +41,7 @@ QString safeDateToStr(const QDateTime& d);
 QString safeDateToStr(const QDate& d);
 QString relativeDate(const QDateTime& d);
 // "Today", "Yesterday", "3 wks ago", "2 yrs 1 mon ago"... for `d` seen from `ref`; both
-// are taken in their own time spec.
+// are taken in their own time zone rules.
 QString relativeDatePhrase(const QDateTime& d, const QDateTime& ref);
 QString pluralS(std::int64_t n);
 

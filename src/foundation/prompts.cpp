@@ -73,21 +73,21 @@ class QtPrompts final : public PromptService {
     return path;
   }
 
-  std::optional<std::string> saveFileName(const FileDialogSpec& spec) override {
-    QFileDialog dlg(dialogParent(), spec.title, spec.folder, spec.filter);
+  std::optional<std::string> saveFileName(const FileDialogSpec& fileDialog) override {
+    QFileDialog dlg(dialogParent(), fileDialog.title, fileDialog.folder, fileDialog.filter);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setDefaultSuffix(spec.defaultSuffix);
-    if (!spec.selectedFilter.isEmpty()) dlg.selectNameFilter(spec.selectedFilter);
-    if (!spec.fileName.isEmpty()) dlg.selectFile(spec.fileName);
+    dlg.setDefaultSuffix(fileDialog.defaultSuffix);
+    if (!fileDialog.selectedFilter.isEmpty()) dlg.selectNameFilter(fileDialog.selectedFilter);
+    if (!fileDialog.fileName.isEmpty()) dlg.selectFile(fileDialog.fileName);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
     return QFile::encodeName(dlg.selectedFiles().first()).toStdString();
   }
 
-  std::optional<std::string> openFileName(const FileDialogSpec& spec) override {
-    QFileDialog dlg(dialogParent(), spec.title, spec.folder, spec.filter);
+  std::optional<std::string> openFileName(const FileDialogSpec& fileDialog) override {
+    QFileDialog dlg(dialogParent(), fileDialog.title, fileDialog.folder, fileDialog.filter);
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::ExistingFile);
-    if (!spec.fileName.isEmpty()) dlg.selectFile(spec.fileName);
+    if (!fileDialog.fileName.isEmpty()) dlg.selectFile(fileDialog.fileName);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
     return QFile::encodeName(dlg.selectedFiles().first()).toStdString();
   }

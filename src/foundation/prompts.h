@@ -41,17 +41,16 @@ class PromptService {
   virtual void message(MessageKind kind, const QString& text, const QString& title, Sound sound) = 0;
   // A modal question; returns the button pressed (closing the box answers Cancel, or No
   // for Yes/No boxes).
-  virtual Answer ask(MessageKind kind, const QString& text, const QString& title, Buttons buttons,
-                     Answer defaultButton, Sound sound) = 0;
+  virtual Answer ask(MessageKind kind, const QString& text, const QString& title, Buttons buttons, Answer defaultButton,
+                     Sound sound) = 0;
   // Folder chooser: the chosen folder as native bytes, ending in "/", or nothing.
   virtual std::optional<std::string> chooseFolder(const QString& title, const QString& caption,
                                                   const std::string& startFolder) = 0;
   // Save and open choosers: the chosen file as native bytes, or nothing.
-  virtual std::optional<std::string> saveFileName(const FileDialogSpec& spec) = 0;
-  virtual std::optional<std::string> openFileName(const FileDialogSpec& spec) = 0;
+  virtual std::optional<std::string> saveFileName(const FileDialogSpec& fileDialog) = 0;
+  virtual std::optional<std::string> openFileName(const FileDialogSpec& fileDialog) = 0;
   // Input box; nothing when cancelled.
-  virtual std::optional<QString> inputText(const QString& title, const QString& label,
-                                           const QString& initial) = 0;
+  virtual std::optional<QString> inputText(const QString& title, const QString& label, const QString& initial) = 0;
   // Print dialog (set-up = true for the printer set-up dialog); false when cancelled.
   virtual bool printDialog(QPrinter& printer, bool setup) = 0;
   // Font dialog; nothing when cancelled.

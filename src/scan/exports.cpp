@@ -108,13 +108,13 @@ QByteArray webPageHtml(const GridTexts& grid, const QColor& headerColour) {
 QColor webPageHeaderColour() { return QGuiApplication::palette().color(QPalette::Active, QPalette::Window); }
 
 FileDialogSpec webPageSaveSpec() {
-  FileDialogSpec spec;
-  spec.title = QStringLiteral("Save file listing as web page");
-  spec.defaultSuffix = QStringLiteral("htm");
-  spec.fileName = QStringLiteral("save.htm");
-  spec.filter = QStringLiteral("HTM files (*.htm);;HTML files (*.html);;All files (*)");
-  spec.folder = platform::toDisplay(lastWebPageFolder());
-  return spec;
+  FileDialogSpec fileDialog;
+  fileDialog.title = QStringLiteral("Save file listing as web page");
+  fileDialog.defaultSuffix = QStringLiteral("htm");
+  fileDialog.fileName = QStringLiteral("save.htm");
+  fileDialog.filter = QStringLiteral("HTM files (*.htm);;HTML files (*.html);;All files (*)");
+  fileDialog.folder = platform::toDisplay(lastWebPageFolder());
+  return fileDialog;
 }
 
 void rememberWebPageFolder(const std::string& savedFile) { lastWebPageFolder() = platform::folderOf(savedFile); }

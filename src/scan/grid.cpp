@@ -95,7 +95,7 @@ QString typeTextOfName(std::string_view name) {
 
 // ---------------------------------------------------------------------------------------
 
-GridData::GridData(GridSpec spec) : spec_(std::move(spec)) {}
+GridData::GridData(GridSpec shape) : spec_(std::move(shape)) {}
 
 QString GridData::headerText(int column) const {
   if (column < 0 || column >= columnCount()) return {};

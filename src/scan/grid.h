@@ -67,11 +67,11 @@ QString typeTextOfName(std::string_view name);
 
 class GridData {
  public:
-  explicit GridData(GridSpec spec);
+  explicit GridData(GridSpec shape);
   GridData(const GridData&) = delete;
   GridData& operator=(const GridData&) = delete;
 
-  const GridSpec& spec() const { return spec_; }
+  const GridSpec& shape() const { return spec_; }
   int columnCount() const { return static_cast<int>(spec_.columns.size()); }
   QString headerText(int column) const;
   void setHeaderText(int column, const QString& text);

@@ -126,16 +126,16 @@ void ResultGridView::keyReleaseEvent(QKeyEvent* event) {
 
 // ---------------------------------------------------------------------------------------
 
-ResultGrid::ResultGrid(GridSpec spec, QWidget* owner)
-    : QObject(owner), owner_(owner), model_(new ResultModel(std::move(spec), this)), view_(new ResultGridView(owner)) {
+ResultGrid::ResultGrid(GridSpec shape, QWidget* owner)
+    : QObject(owner), owner_(owner), model_(new ResultModel(std::move(shape), this)), view_(new ResultGridView(owner)) {
   view_->setModel(model_);
-  checkedSort_ = this->spec().defaultSortItem;
+  checkedSort_ = this->shape().defaultSortItem;
   connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this, &ResultGrid::headerClicked);
   connect(view_, &ResultGridView::rowDoubleClicked, this, &ResultGrid::gridDblClick);
   connect(view_, &ResultGridView::deleteKeyReleased, this, &ResultGrid::DeleteAllFiles);
 }
 
-std::vector<bool>& ResultGrid::directions() { return roomvale::sortDirections(spec()); }
+std::vector<bool>& ResultGrid::directions() { return roomvale::sortDirections(shape()); }
 
 void ResultGrid::setSortActions(std::vector<QAction*> actions) {
   sortActions_.clear();
@@ -161,7 +161,7 @@ void ResultGrid::writeStatus(const QString& text) {
 
 void ResultGrid::ClearGrid() {
   model_->clearGrid();
-  checkedSort_ = spec().defaultSortItem;
+  checkedSort_ = shape().defaultSortItem;
   for (std::size_t i = 0; i < sortActions_.size(); ++i)
     if (sortActions_[i]) sortActions_[i]->setChecked(static_cast<int>(i) == checkedSort_);
   if (clean_) clean_->setEnabled(false);
@@ -173,7 +173,7 @@ void ResultGrid::updateCleanButton() {
 }
 
 void ResultGrid::deleteOneFile(int pos) {
-  if (!data().isRowUsed(pos) || spec().markColumn < 0) return;
+  if (!data().isRowUsed(pos) || shape().markColumn < 0) return;
   model_->toggleMark(pos);
   writeStatus(data().markStatusText());
 }
@@ -204,7 +204,7 @@ void ResultGrid::gridDblClick() {
 }
 
 void ResultGrid::Markall1Click() {
-  if (spec().markColumn < 0) return;
+  if (shape().markColumn < 0) return;
   {
     WaitCursor wait;
     model_->markAll();
@@ -220,11 +220,11 @@ void ResultGrid::Unmarkall1Click() {
 }
 
 void ResultGrid::sortByItem(int item) {
-  if (item < 0 || item >= static_cast<int>(spec().sortItems.size())) return;
+  if (item < 0 || item >= static_cast<int>(shape().sortItems.size())) return;
   if (data().rowCount() < 2) return;
   for (auto& action : sortActions_)
     if (action) action->setChecked(false);
-  const GridSortItem& sortItem = spec().sortItems[static_cast<std::size_t>(item)];
+  const GridSortItem& sortItem = shape().sortItems[static_cast<std::size_t>(item)];
   std::vector<bool>& flags = directions();
   const bool descending = flags[static_cast<std::size_t>(item)];
   {
@@ -238,7 +238,7 @@ void ResultGrid::sortByItem(int item) {
 }
 
 void ResultGrid::headerClicked(int column) {
-  const int item = spec().sortItemOfColumn(column);
+  const int item = shape().sortItemOfColumn(column);
   if (item >= 0) sortByItem(item);
 }
 

@@ -66,13 +66,13 @@ class ResultGrid : public QObject {
   Q_OBJECT
 
  public:
-  ResultGrid(GridSpec spec, QWidget* owner);
+  ResultGrid(GridSpec shape, QWidget* owner);
 
   ResultGridView* view() const { return view_; }
   ResultModel* model() const { return model_; }
   GridData& data() { return model_->grid(); }
   const GridData& data() const { return model_->grid(); }
-  const GridSpec& spec() const { return model_->grid().spec(); }
+  const GridSpec& shape() const { return model_->grid().shape(); }
 
   // Bindings to the window's controls.
   void setStatusSink(std::function<void(const QString&)> sink) { status_ = std::move(sink); }

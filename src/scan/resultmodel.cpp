@@ -8,7 +8,7 @@
 
 namespace roomvale {
 
-ResultModel::ResultModel(GridSpec spec, QObject* parent) : QAbstractTableModel(parent), grid_(std::move(spec)) {}
+ResultModel::ResultModel(GridSpec shape, QObject* parent) : QAbstractTableModel(parent), grid_(std::move(shape)) {}
 
 int ResultModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }
 
@@ -21,13 +21,13 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole: return grid_.cellText(pos, column);
     case Qt::TextAlignmentRole: {
-      const bool right = grid_.spec().columns[static_cast<std::size_t>(column)].rightAligned;
+      const bool right = grid_.shape().columns[static_cast<std::size_t>(column)].rightAligned;
       return QVariant::fromValue(Qt::Alignment((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop));
     }
     case Qt::FontRole: {
-      if (!highlight_ || column != grid_.spec().highlightColumn || !grid_.isRowUsed(pos)) return {};
+      if (!highlight_ || column != grid_.shape().highlightColumn || !grid_.isRowUsed(pos)) return {};
       const std::string path = grid_.cellPath(pos, column);
-      if (path.empty() || !isProtectedPath(path, grid_.spec().highlightIsFile)) return {};
+      if (path.empty() || !isProtectedPath(path, grid_.shape().highlightIsFile)) return {};
       QFont bold;
       bold.setBold(true);
       return bold;
@@ -35,7 +35,7 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
     case Qt::BackgroundRole:
       if (shading_ && grid_.shade(pos)) return QColor(0xDF, 0xDF, 0xDF);
       return {};
-    case MarkedRole: return column == grid_.spec().markColumn && grid_.isMarked(pos);
+    case MarkedRole: return column == grid_.shape().markColumn && grid_.isMarked(pos);
     case RowUsedRole: return grid_.isRowUsed(pos);
     default: return {};
   }

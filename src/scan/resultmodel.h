@@ -19,7 +19,7 @@ class ResultModel : public QAbstractTableModel {
     RowUsedRole,                    // bool: a filled row (not a blank one)
   };
 
-  explicit ResultModel(GridSpec spec, QObject* parent = nullptr);
+  explicit ResultModel(GridSpec shape, QObject* parent = nullptr);
 
   GridData& grid() { return grid_; }
   const GridData& grid() const { return grid_; }

@@ -222,7 +222,7 @@ bool validRange(const GridData& grid, int& first, int& last, int column) {
 }
 
 CellField fieldOf(const GridData& grid, int column) {
-  return grid.spec().columns[static_cast<std::size_t>(column)].field;
+  return grid.shape().columns[static_cast<std::size_t>(column)].field;
 }
 
 }  // namespace
@@ -313,13 +313,13 @@ void sortGrid(GridData& grid, SortKind kind, int first, int last, bool descendin
   }
 }
 
-std::vector<bool>& sortDirections(const GridSpec& spec) {
+std::vector<bool>& sortDirections(const GridSpec& shape) {
   static std::map<QString, std::vector<bool>> flags;
-  auto it = flags.find(spec.kind);
-  if (it == flags.end() || it->second.size() != spec.sortItems.size()) {
+  auto it = flags.find(shape.kind);
+  if (it == flags.end() || it->second.size() != shape.sortItems.size()) {
     std::vector<bool> initial;
-    for (const GridSortItem& item : spec.sortItems) initial.push_back(item.firstDescending);
-    it = flags.insert_or_assign(spec.kind, std::move(initial)).first;
+    for (const GridSortItem& item : shape.sortItems) initial.push_back(item.firstDescending);
+    it = flags.insert_or_assign(shape.kind, std::move(initial)).first;
   }
   return it->second;
 }

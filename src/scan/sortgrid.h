@@ -31,6 +31,6 @@ qint64 dateKeyOfText(const QString& text);  // Julian day
 // Direction flags of a kind of window: one per sort item, true meaning that the next sort
 // by that item is descending. They start from the items' first directions and live for the
 // whole run, so a window opened again continues where the last one of its kind left off.
-std::vector<bool>& sortDirections(const GridSpec& spec);
+std::vector<bool>& sortDirections(const GridSpec& shape);
 
 }  // namespace roomvale

@@ -113,15 +113,15 @@ TEST_F(MainWindowTest, WindowTitleSizeAndButtons) {
   EXPECT_EQ(title->geometry(), QRect(0, 0, 602, 77));
   EXPECT_EQ(main->findChild<QLabel*>("EsLabel2")->text(), "Fernholt Corporation");
 
-  for (const ButtonSpec& spec : kButtons) {
-    QPushButton* b = button(spec.name);
+  for (const ButtonSpec& want : kButtons) {
+    QPushButton* b = button(want.name);
     ASSERT_NE(b, nullptr);
-    EXPECT_EQ(b->text(), spec.caption) << spec.name;
-    EXPECT_EQ(b->toolTip(), spec.hint) << spec.name;
-    EXPECT_TRUE(b->isVisible()) << spec.name;
+    EXPECT_EQ(b->text(), want.caption) << want.name;
+    EXPECT_EQ(b->toolTip(), want.hint) << want.name;
+    EXPECT_TRUE(b->isVisible()) << want.name;
     // Every button lies wholly inside the client area.
     const QRect inMain(b->mapTo(main, QPoint(0, 0)), b->size());
-    EXPECT_TRUE(main->rect().contains(inMain)) << spec.name;
+    EXPECT_TRUE(main->rect().contains(inMain)) << want.name;
   }
 }
 
@@ -163,7 +163,7 @@ TEST_F(MainWindowTest, ToolButtonsSitInTwoColumnsOfSunkenPanels) {
 TEST_F(MainWindowTest, TabOrderFollowsLeftColumnRightColumnThenBottomRow) {
   TfrmMain* main = start(false);
   QStringList wanted, seen;
-  for (const ButtonSpec& spec : kButtons) wanted << spec.name;
+  for (const ButtonSpec& want : kButtons) wanted << want.name;
   QWidget* w = button("btDuplicate");
   for (int guard = 0; guard < 200 && seen.size() < wanted.size(); ++guard) {
     if (qobject_cast<QPushButton*>(w) && wanted.contains(w->objectName()) && w->window() == main)

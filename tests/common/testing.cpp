@@ -1,13 +1,13 @@
 #include "common/testing.h"
 
-#include <QApplication>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QTimer>
 #include <fcntl.h>
 #include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include <cstdlib>
 #include <fstream>
@@ -59,16 +59,16 @@ std::optional<std::string> ScriptedPrompts::chooseFolder(const QString& title, c
   return f;
 }
 
-std::optional<std::string> ScriptedPrompts::saveFileName(const FileDialogSpec& spec) {
-  records.push_back({"save", MessageKind::Information, spec.title, spec.fileName, Buttons::Ok});
+std::optional<std::string> ScriptedPrompts::saveFileName(const FileDialogSpec& fileDialog) {
+  records.push_back({"save", MessageKind::Information, fileDialog.title, fileDialog.fileName, Buttons::Ok});
   if (files.empty()) return std::nullopt;
   auto f = files.front();
   files.pop_front();
   return f;
 }
 
-std::optional<std::string> ScriptedPrompts::openFileName(const FileDialogSpec& spec) {
-  records.push_back({"open", MessageKind::Information, spec.title, spec.fileName, Buttons::Ok});
+std::optional<std::string> ScriptedPrompts::openFileName(const FileDialogSpec& fileDialog) {
+  records.push_back({"open", MessageKind::Information, fileDialog.title, fileDialog.fileName, Buttons::Ok});
   if (files.empty()) return std::nullopt;
   auto f = files.front();
   files.pop_front();

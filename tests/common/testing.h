@@ -54,8 +54,8 @@ class ScriptedPrompts final : public PromptService {
              Sound sound) override;
   std::optional<std::string> chooseFolder(const QString& title, const QString& caption,
                                           const std::string& startFolder) override;
-  std::optional<std::string> saveFileName(const FileDialogSpec& spec) override;
-  std::optional<std::string> openFileName(const FileDialogSpec& spec) override;
+  std::optional<std::string> saveFileName(const FileDialogSpec& fileDialog) override;
+  std::optional<std::string> openFileName(const FileDialogSpec& fileDialog) override;
   std::optional<QString> inputText(const QString& title, const QString& label, const QString& initial) override;
   bool printDialog(QPrinter& printer, bool setup) override;
   std::optional<QFont> chooseFont(const QFont& initial) override;
@@ -85,7 +85,7 @@ class TempTree {
   TempTree(const TempTree&) = delete;
   TempTree& operator=(const TempTree&) = delete;
 
-  const std::string& path() const { return root_; }     // no trailing "/"
+  const std::string& path() const { return root_; }  // no trailing "/"
   std::string operator/(const std::string& rel) const { return root_ + "/" + rel; }
   // Creates a file (and its parent folders) holding `content`; returns its full path.
   std::string file(const std::string& rel, const std::string& content = {}) const;

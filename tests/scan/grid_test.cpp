@@ -29,19 +29,19 @@ std::uint32_t packed(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
 
 // The quick clean's layout.
 GridSpec cleanSpec(const QString& kind = QStringLiteral("test-clean")) {
-  GridSpec spec;
-  spec.kind = kind;
-  spec.columns = {{"Size", CellField::Size, true},          {"Modified", CellField::WriteDate, false},
-                  {"Time", CellField::WriteTime, false},    {"Access", CellField::AccessDate, false},
-                  {"FileName", CellField::FullPath, false}, {"Type", CellField::Type, false}};
-  spec.markColumn = 4;
-  spec.highlightColumn = 4;
-  spec.sortItems = {{"&Size", 0, SortKind::Number, true},
-                    {"&Date", 1, SortKind::Date, true},
-                    {"&Access date", 3, SortKind::Date, true},
-                    {"&Name", 4, SortKind::Text, false},
-                    {"&Type", 5, SortKind::Text, false}};
-  return spec;
+  GridSpec shape;
+  shape.kind = kind;
+  shape.columns = {{"Size", CellField::Size, true},          {"Modified", CellField::WriteDate, false},
+                   {"Time", CellField::WriteTime, false},    {"Access", CellField::AccessDate, false},
+                   {"FileName", CellField::FullPath, false}, {"Type", CellField::Type, false}};
+  shape.markColumn = 4;
+  shape.highlightColumn = 4;
+  shape.sortItems = {{"&Size", 0, SortKind::Number, true},
+                     {"&Date", 1, SortKind::Date, true},
+                     {"&Access date", 3, SortKind::Date, true},
+                     {"&Name", 4, SortKind::Text, false},
+                     {"&Type", 5, SortKind::Text, false}};
+  return shape;
 }
 
 class GridTest : public ::testing::Test {
@@ -299,10 +299,10 @@ TEST_F(GridTest, TextSortsMatchComparingTheCellTexts) {
   }
 
   // Name-only and folder-only columns (the files-by-date layout).
-  GridSpec spec;
-  spec.kind = "test-dates";
-  spec.columns = {{"Filename", CellField::Name}, {"Folder", CellField::Folder}};
-  GridData byDate(spec);
+  GridSpec shape;
+  shape.kind = "test-dates";
+  shape.columns = {{"Filename", CellField::Name}, {"Folder", CellField::Folder}};
+  GridData byDate(shape);
   for (int i = 0; i < 300; ++i) byDate.addRow(GridFile{folders[rng() % folders.size()], names[rng() % names.size()]});
   for (bool descending : {false, true}) {
     for (int col : {0, 1}) {
@@ -385,8 +385,8 @@ TEST_F(GridTest, MoreThan65535RowsSort) {
 }
 
 TEST_F(GridTest, DirectionFlagsStartFromTheItemsAndLiveForTheRun) {
-  const GridSpec spec = cleanSpec("test-flags");
-  std::vector<bool>& flags = sortDirections(spec);
+  const GridSpec shape = cleanSpec("test-flags");
+  std::vector<bool>& flags = sortDirections(shape);
   EXPECT_EQ(flags, (std::vector<bool>{true, true, true, false, false}));
   flags[0] = false;
   EXPECT_FALSE(sortDirections(cleanSpec("test-flags"))[0]);  // a new window of the same kind

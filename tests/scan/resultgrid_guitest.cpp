@@ -25,7 +25,7 @@ using roomvale::testing::TempTree;
 
 namespace {
 
-GridSpec spec(const QString& kind) {
+GridSpec shape(const QString& kind) {
   GridSpec s;
   s.kind = kind;
   s.columns = {
@@ -42,7 +42,7 @@ class ResultGridTest : public ::testing::Test {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     window = std::make_unique<QWidget>();
     auto* layout = new QVBoxLayout(window.get());
-    grid = new ResultGrid(spec(kind()), window.get());
+    grid = new ResultGrid(shape(kind()), window.get());
     layout->addWidget(grid->view());
     clean = new QPushButton("Clean?", window.get());
     layout->addWidget(clean);
