@@ -15,6 +15,7 @@
 #include "foundation/helpers.h"
 #include "foundation/pump.h"
 #include "platform/direnum.h"
+#include "platform/folderchain.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
 
@@ -183,36 +184,9 @@ struct TreeDeleter::Impl {
   }
 
   bool reopenParent(std::size_t childIndex) {
-    Level& child = levels[childIndex];
-    Level& parent = levels[childIndex - 1];
-    if (child.fd >= 0) {
-      const int fd = ::openat(child.fd, "..", kOpenDirFlags);
-      if (fd >= 0) {
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && st.st_dev == parent.device && st.st_ino == parent.inode) {
-          parent.fd = fd;
-          noteOpen();
-          return true;
-        }
-        ::close(fd);
-      }
-    }
-    // The child was moved away: come down again from the top folder by name, checking that
-    // every folder on the way is still the one that was walked.
-    int fd = ::fcntl(levels[0].fd, F_DUPFD_CLOEXEC, 0);
+    const int fd = platform::reopenWalkedParent(levels, childIndex);
     if (fd < 0) return false;
-    for (std::size_t i = 1; i < childIndex; ++i) {
-      const int next = ::openat(fd, levels[i].name.c_str(), kOpenDirFlags);
-      ::close(fd);
-      if (next < 0) return false;
-      struct stat st {};
-      if (::fstat(next, &st) != 0 || st.st_dev != levels[i].device || st.st_ino != levels[i].inode) {
-        ::close(next);
-        return false;
-      }
-      fd = next;
-    }
-    parent.fd = fd;
+    levels[childIndex - 1].fd = fd;
     noteOpen();
     return true;
   }

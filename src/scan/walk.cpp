@@ -10,6 +10,7 @@
 #include "foundation/helpers.h"
 #include "foundation/prompts.h"
 #include "foundation/pump.h"
+#include "platform/folderchain.h"
 
 namespace roomvale {
 
@@ -288,36 +289,9 @@ void Walker::enforceDescriptorBudget() {
 }
 
 bool Walker::reopenParent(std::size_t childIndex) {
-  Level& child = levels_[childIndex];
-  Level& parent = levels_[childIndex - 1];
-  if (child.fd >= 0) {
-    const int fd = ::openat(child.fd, "..", kOpenDirFlags);
-    if (fd >= 0) {
-      struct stat st {};
-      if (::fstat(fd, &st) == 0 && st.st_dev == parent.device && st.st_ino == parent.inode) {
-        parent.fd = fd;
-        ++openDescriptors_;
-        return true;
-      }
-      ::close(fd);
-    }
-  }
-  // The child was moved away: come down again from the target by name, checking that
-  // every folder on the way is still the one that was walked.
-  int fd = ::fcntl(levels_[0].fd, F_DUPFD_CLOEXEC, 0);
+  const int fd = platform::reopenWalkedParent(levels_, childIndex);
   if (fd < 0) return false;
-  for (std::size_t i = 1; i < childIndex; ++i) {
-    const int next = ::openat(fd, levels_[i].name.c_str(), kOpenDirFlags);
-    ::close(fd);
-    if (next < 0) return false;
-    struct stat st {};
-    if (::fstat(next, &st) != 0 || st.st_dev != levels_[i].device || st.st_ino != levels_[i].inode) {
-      ::close(next);
-      return false;
-    }
-    fd = next;
-  }
-  parent.fd = fd;
+  levels_[childIndex - 1].fd = fd;
   ++openDescriptors_;
   return true;
 }
