@@ -23,7 +23,6 @@ namespace roomvale {
 
 namespace {
 
-constexpr int kOpenDirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr std::uint32_t kEveryEntry = 0x3F;
 
 // What a file was when it was handed to the archive writer; it is deleted later only if it
@@ -197,7 +196,7 @@ struct TreeDeleter::Impl {
     Level& parent = levels.back();
     // O_NOFOLLOW relative to the parent: a folder replaced by a link since it was listed is
     // refused, so the walk never leaves the tree.
-    const int fd = ::openat(parent.fd, e.name.c_str(), kOpenDirFlags);
+    const int fd = ::openat(parent.fd, e.name.c_str(), platform::kWalkOpenFlags);
     if (fd < 0) return;  // vanished, no access, or no longer a folder: skipped
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || mapped(st.st_dev, st.st_ino) != rootDevice ||
@@ -394,7 +393,7 @@ struct TreeDeleter::Impl {
     std::string folder = folderIn;
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     if (folder.empty() || folder == "/") return result;
-    const int rootFd = ::open(folder.c_str(), kOpenDirFlags);
+    const int rootFd = ::open(folder.c_str(), platform::kWalkOpenFlags);
     if (rootFd < 0) return result;
     struct stat rootStat {};
     if (::fstat(rootFd, &rootStat) != 0) {

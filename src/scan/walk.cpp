@@ -16,8 +16,6 @@ namespace roomvale {
 
 namespace {
 
-constexpr int kOpenDirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
 std::int64_t monotonicNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
@@ -144,7 +142,7 @@ bool Walker::scanTarget(const ScanTarget& target) {
   int fd = -1;
   try {
     changeToFolder(target.path);
-    fd = ::open(folder.c_str(), kOpenDirFlags);
+    fd = ::open(folder.c_str(), platform::kWalkOpenFlags);
   } catch (const std::system_error&) {
     fd = -1;
   }
@@ -245,7 +243,7 @@ bool Walker::readFolder(Level& level) {
 
 bool Walker::descend(const std::string& name) {
   Level& parent = levels_.back();
-  const int fd = ::openat(parent.fd, name.c_str(), kOpenDirFlags);
+  const int fd = ::openat(parent.fd, name.c_str(), platform::kWalkOpenFlags);
   if (fd < 0) return false;  // vanished, access denied, or no longer a folder: skipped
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || mappedDevice(st.st_dev, st.st_ino) != rootDevice_) {
