@@ -10,7 +10,6 @@
 
 namespace roomvale {
 
-
 TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmAbout"));
   setWindowTitle(QStringLiteral("How to contact us"));
@@ -18,7 +17,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
 
   auto* icon = new QLabel(this);
   icon->setObjectName(QStringLiteral("Image1"));
-  icon->setPixmap(artwork::glyph(artwork::Glyph::SafeHarbor).pixmap(48, 48));
+  icon->setPixmap(artwork::programIcon().pixmap(48, 48));
 
   lblProduct = new QLabel(QStringLiteral("Roomvale"), this);
   lblProduct->setObjectName(QStringLiteral("lblProduct"));

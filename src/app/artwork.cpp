@@ -336,4 +336,57 @@ QIcon glyph(Glyph kind) {
   return QIcon(pm);
 }
 
+void paintProgramIcon(QPainter& p, qreal side) {
+  constexpr qreal unit = 64;
+  p.save();
+  p.setRenderHint(QPainter::Antialiasing);
+  p.scale(side / unit, side / unit);
+
+  // Shapes are cut to the tile instead of clipped, so that vector output keeps them exact.
+  QPainterPath tile;
+  tile.addRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
+
+  QLinearGradient sky(0, 2, 0, 44);
+  sky.setColorAt(0.0, QColor(24, 36, 78));
+  sky.setColorAt(0.55, QColor(92, 96, 150));
+  sky.setColorAt(0.85, QColor(236, 170, 130));
+  sky.setColorAt(1.0, QColor(250, 206, 150));
+  p.setPen(Qt::NoPen);
+  p.setBrush(sky);
+  p.drawPath(tile);
+
+  QRadialGradient sun(QPointF(44, 36), 13);
+  sun.setColorAt(0.0, QColor(255, 244, 200));
+  sun.setColorAt(0.5, QColor(255, 214, 120));
+  sun.setColorAt(1.0, QColor(255, 160, 90, 0));
+  p.setBrush(sun);
+  p.drawEllipse(QPointF(44, 36), 12, 12);
+
+  p.setBrush(QColor(64, 128, 92));
+  p.drawPath(hill(41, 3, 2.1, 1.6, 64, 64).intersected(tile));
+  p.setBrush(QColor(40, 96, 62));
+  p.drawPath(hill(50, 3, 0.9, 1.2, 64, 64).intersected(tile));
+
+  drawHouse(p, QPointF(22, 48), 0.46);
+
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(QColor(18, 24, 44), 2.5));
+  p.drawPath(tile);
+  p.setPen(QPen(QColor(232, 210, 160), 0.8));
+  p.drawPath(tile);
+  p.restore();
+}
+
+QIcon programIcon() {
+  QIcon icon;
+  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+    QPixmap pm = blank(size);
+    QPainter p(&pm);
+    paintProgramIcon(p, size);
+    p.end();
+    icon.addPixmap(pm);
+  }
+  return icon;
+}
+
 }  // namespace roomvale::artwork

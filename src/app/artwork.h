@@ -49,4 +49,12 @@ enum class Glyph {
 // A tool button glyph.
 QIcon glyph(Glyph kind);
 
+// The program's own icon: the vale of the splash picture at dusk, with its house, on a
+// rounded tile. Painted as vectors into a square of `side` units, so the same drawing gives
+// every bitmap size and the scalable icon.
+void paintProgramIcon(QPainter& painter, qreal side);
+
+// The program icon at the usual window and desktop sizes.
+QIcon programIcon();
+
 }  // namespace roomvale::artwork

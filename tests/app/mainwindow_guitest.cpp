@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "app/application.h"
+#include "app/artwork.h"
 #include "app/datefix.h"
 #include "app/mainform.h"
 #include "app/splash.h"
@@ -106,6 +107,8 @@ TEST_F(MainWindowTest, WindowTitleSizeAndButtons) {
   EXPECT_FALSE(main->windowFlags() & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(main->windowFlags() & Qt::WindowMinimizeButtonHint);
   EXPECT_EQ(QApplication::applicationName(), "Roomvale");
+  // The title bar (and the desktop's window list) shows the program's own icon.
+  EXPECT_EQ(main->windowIcon().pixmap(32, 32).toImage(), artwork::programIcon().pixmap(32, 32).toImage());
 
   auto* title = main->findChild<QLabel*>("EsLabel1");
   ASSERT_NE(title, nullptr);
@@ -279,11 +282,13 @@ TEST_F(MainWindowTest, AboutOpensFromTheButtonAndFromTheMakerLabels) {
   TfrmMain* main = start(false);
   for (const char* opener : {"btReach", "EsLabel2", "EsLabel3"}) {
     QString title, product, version;
-    bool closedByButton = false;
+    bool closedByButton = false, iconShown = false;
     testing::whenShown("frmAbout", [&](QWidget* about) {
       title = about->windowTitle();
       product = about->findChild<QLabel*>("lblProduct")->text();
       version = about->findChild<QLabel*>("lblVersion")->text();
+      iconShown =
+          about->findChild<QLabel*>("Image1")->pixmap().toImage() == artwork::programIcon().pixmap(48, 48).toImage();
       auto* close = about->findChild<QPushButton*>("btClose");
       closedByButton = close && close->text() == "Close";
       if (close) close->click();
@@ -295,6 +300,7 @@ TEST_F(MainWindowTest, AboutOpensFromTheButtonAndFromTheMakerLabels) {
     EXPECT_EQ(product, "Roomvale");
     EXPECT_EQ(version, "Version 3.3");
     EXPECT_TRUE(closedByButton);
+    EXPECT_TRUE(iconShown);
     EXPECT_EQ(testing::findTopLevel("frmAbout"), nullptr);
   }
   EXPECT_TRUE(prompts_.records.empty());
