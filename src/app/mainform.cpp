@@ -117,9 +117,7 @@ void applyHintSettings() {
 
 bool useGradientBackground(int colourDepthBits) { return colourDepthBits < 15; }
 
-QString applicationHelpFile() {
-  return platform::toDisplay(platform::joinPath(platform::programFolder(), "rmvl30.hlp"));
-}
+QString applicationHelpFile() { return platform::toDisplay(platform::programDataFile("rmvl30.hlp")); }
 
 TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("frmMain"));

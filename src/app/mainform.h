@@ -18,7 +18,7 @@ class TfrmSplash;
 // 15 bits of colour cannot show the tile well.
 bool useGradientBackground(int colourDepthBits);
 
-// The help file: the program's folder joined with "rmvl30.hlp".
+// The help file "rmvl30.hlp": beside the program, or in its installed data folder.
 QString applicationHelpFile();
 
 class TfrmMain : public QWidget {

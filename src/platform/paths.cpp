@@ -190,6 +190,20 @@ std::string programFolder() {
   return folderOf(std::string(buf.data(), static_cast<size_t>(n)));
 }
 
+std::string programDataFile(const std::string& name) {
+  const std::string folder = programFolder();
+  const std::string beside = joinPath(folder, name);
+  struct stat st {};
+  if (::stat(beside.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return beside;
+  // <prefix>/bin/ -> <prefix>/share/roomvale/
+  std::string prefix = folder;
+  while (prefix.size() > 1 && prefix.back() == '/') prefix.pop_back();
+  prefix = folderOf(prefix);
+  const std::string installed = joinPath(joinPath(prefix, "share/roomvale"), name);
+  if (::stat(installed.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return installed;
+  return beside;
+}
+
 bool writeFileAtomically(const std::string& path, const std::string& content) {
   if (path.empty()) return false;
   std::string target = path;

@@ -33,6 +33,11 @@ std::string homeFolder();
 // The folder holding the running executable, with trailing "/".
 std::string programFolder();
 
+// A file the program only reads (the help document): beside the executable, as in the build
+// folder, or else in the installed data folder `<prefix>/share/roomvale/` next to
+// `<prefix>/bin/`. Gives the first that exists, or the path beside the executable.
+std::string programDataFile(const std::string& name);
+
 // Replaces `path` atomically with `content` (temporary file in the same folder, fsync,
 // rename). False on failure, with the old file untouched.
 bool writeFileAtomically(const std::string& path, const std::string& content);
