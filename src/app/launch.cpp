@@ -7,6 +7,8 @@
 #include "archive/zipnames.h"
 #include "deletion/really.h"
 #include "finders/clean.h"
+#include "finders/dirhog.h"
+#include "finders/filemod.h"
 #include "foundation/prompts.h"
 #include "safeharbor/nodelete.h"
 #include "safeharbor/safeharbor.h"
@@ -41,9 +43,9 @@ void openTool(Tool tool, QWidget* owner, bool findDuplicates) {
   Q_UNUSED(findDuplicates);
   switch (tool) {
     case Tool::QuickClean: openQuickClean(owner); return;
+    case Tool::FilesByDate: openFilesByDate(owner); return;
+    case Tool::FolderHogs: openFolderHogs(owner); return;
     case Tool::Duplicates:
-    case Tool::FilesByDate:
-    case Tool::FolderHogs:
     case Tool::Statistics:
     case Tool::Browse:
     case Tool::InternetCache:

@@ -13,6 +13,7 @@
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
+#include "finders/finderparts.h"
 #include "finders/templist.h"
 #include "finders/temppatterns.h"
 #include "foundation/helpers.h"
@@ -29,20 +30,6 @@ namespace roomvale {
 namespace {
 
 constexpr int kSizeItem = 0;
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, const QString& hint) {
-  auto* b = new QPushButton(text, parent);
-  b->setObjectName(QString::fromLatin1(name));
-  b->setToolTip(hint);
-  b->setAutoDefault(false);
-  return b;
-}
-
-QAction* makeAction(QMenu* menu, const char* name, const QString& text) {
-  QAction* a = menu->addAction(text);
-  a->setObjectName(QString::fromLatin1(name));
-  return a;
-}
 
 }  // namespace
 
@@ -409,22 +396,9 @@ QString TfrmClean::printTitle() const {
 
 void TfrmClean::btPrintClick() { grid->print(printTitle()); }
 
-void TfrmClean::Shrink1Click() {
-  pnlTop->setFixedHeight(0);
-  pnlTop->hide();
-  Shrink1->setEnabled(false);
-  Grow1->setEnabled(true);
-}
+void TfrmClean::Shrink1Click() { shrinkTopPanel(pnlTop, Shrink1, Grow1); }
 
-void TfrmClean::Grow1Click() {
-  // Back to the height the panel had when the window was shown.
-  pnlTop->setMinimumHeight(0);
-  pnlTop->setMaximumHeight(QWIDGETSIZE_MAX);
-  if (topPanelHeight_ > 0) pnlTop->resize(pnlTop->width(), topPanelHeight_);
-  pnlTop->show();
-  Shrink1->setEnabled(true);
-  Grow1->setEnabled(false);
-}
+void TfrmClean::Grow1Click() { restoreTopPanel(pnlTop, topPanelHeight_, Shrink1, Grow1); }
 
 void TfrmClean::Addafoldertothelistofdrives1Click() {
   addFolderToDriveList(this, pckDrive, kFinderDriveKinds);
@@ -451,10 +425,7 @@ void TfrmClean::reject() {
 }
 
 bool TfrmClean::eventFilter(QObject* watched, QEvent* event) {
-  if (hintsOff_ && event->type() == QEvent::ToolTip) {
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget && widget->window() == this) return true;
-  }
+  if (hintsOff_ && isOwnToolTip(this, watched, event)) return true;
   return QDialog::eventFilter(watched, event);
 }
 

@@ -180,6 +180,8 @@ TEST_F(MainWindowTest, TabOrderFollowsLeftColumnRightColumnThenBottomRow) {
 QString windowOf(const char* button) {
   const QString name = button;
   if (name == "btClean") return "frmClean";
+  if (name == "btFiles") return "frmMods";
+  if (name == "btDirHogs") return "frmDirHog";
   if (name == "btBuild") return "frmNoDelete";
   return {};
 }

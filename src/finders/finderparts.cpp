@@ -1,0 +1,100 @@
+#include "finders/finderparts.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "scan/resultgrid.h"
+
+namespace roomvale {
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, const QString& hint) {
+  auto* b = new QPushButton(text, parent);
+  b->setObjectName(QString::fromLatin1(name));
+  b->setToolTip(hint);
+  b->setAutoDefault(false);
+  return b;
+}
+
+QAction* makeAction(QMenu* menu, const char* name, const QString& text) {
+  QAction* a = menu->addAction(text);
+  a->setObjectName(QString::fromLatin1(name));
+  return a;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
+  auto* l = new QLabel(text, parent);
+  l->setObjectName(QString::fromLatin1(name));
+  return l;
+}
+
+QLabel* makeStatusBar(QWidget* parent, const char* name) {
+  QLabel* bar = makeLabel(parent, name, QString());
+  bar->setFrameShape(QFrame::StyledPanel);
+  bar->setTextFormat(Qt::PlainText);
+  return bar;
+}
+
+TRadioGroup::TRadioGroup(const char* name, const QString& caption, const QStringList& items, QWidget* parent)
+    : QGroupBox(caption, parent), buttons_(new QButtonGroup(this)) {
+  setObjectName(QString::fromLatin1(name));
+  auto* layout = new QVBoxLayout(this);
+  layout->setSpacing(2);
+  for (int i = 0; i < items.size(); ++i) {
+    auto* b = new QRadioButton(items[i], this);
+    b->setObjectName(QString::fromLatin1(name) + QString::number(i));
+    buttons_->addButton(b, i);
+    layout->addWidget(b);
+  }
+  connect(buttons_, &QButtonGroup::idClicked, this, &TRadioGroup::clicked);
+}
+
+int TRadioGroup::itemIndex() const { return buttons_->checkedId(); }
+
+void TRadioGroup::setItemIndex(int index) {
+  if (QAbstractButton* b = buttons_->button(index)) b->setChecked(true);
+}
+
+int TRadioGroup::count() const { return static_cast<int>(buttons_->buttons().size()); }
+
+void shrinkTopPanel(QWidget* panel, QAction* shrink, QAction* restore) {
+  panel->setFixedHeight(0);
+  panel->hide();
+  shrink->setEnabled(false);
+  restore->setEnabled(true);
+}
+
+void restoreTopPanel(QWidget* panel, int shownHeight, QAction* shrink, QAction* restore) {
+  panel->setMinimumHeight(0);
+  panel->setMaximumHeight(QWIDGETSIZE_MAX);
+  if (shownHeight > 0) panel->resize(panel->width(), shownHeight);
+  panel->show();
+  shrink->setEnabled(true);
+  restore->setEnabled(false);
+}
+
+void setFinderColumnWidths(ResultGrid& grid, const std::vector<int>& fixed, int dpiX, int windowWidth) {
+  const double scale = dpiX / 96.0;
+  std::vector<int> widths;
+  int used = 0;
+  for (int w : fixed) {
+    widths.push_back(static_cast<int>(w * scale));
+    used += widths.back();
+  }
+  widths.push_back(std::max(windowWidth - used - 25, 40));
+  grid.setColumnWidths(widths);
+}
+
+bool isOwnToolTip(const QWidget* window, QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  return widget && widget->window() == window;
+}
+
+}  // namespace roomvale

@@ -1,0 +1,59 @@
+// Small pieces every finder window is built from: named controls, the radio group, the
+// shrinking top panel, the column widths rule and the hints that are off while walking.
+#pragma once
+
+#include <QGroupBox>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class QAction;
+class QButtonGroup;
+class QEvent;
+class QLabel;
+class QMenu;
+class QObject;
+class QPushButton;
+class QWidget;
+
+namespace roomvale {
+
+class ResultGrid;
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, const QString& hint);
+QAction* makeAction(QMenu* menu, const char* name, const QString& text);
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text);
+// The one-line status bar below a grid.
+QLabel* makeStatusBar(QWidget* parent, const char* name);
+
+// A captioned group of exclusive radio items, chosen by index.
+class TRadioGroup : public QGroupBox {
+  Q_OBJECT
+
+ public:
+  TRadioGroup(const char* name, const QString& caption, const QStringList& items, QWidget* parent = nullptr);
+
+  int itemIndex() const;
+  void setItemIndex(int index);
+  int count() const;
+
+ signals:
+  // The user chose an item (also by keyboard).
+  void clicked(int index);
+
+ private:
+  QButtonGroup* buttons_;
+};
+
+// "Shrink top panel" and "Restore top panel" (back to the height it had when shown).
+void shrinkTopPanel(QWidget* panel, QAction* shrink, QAction* restore);
+void restoreTopPanel(QWidget* panel, int shownHeight, QAction* shrink, QAction* restore);
+
+// Column widths: `fixed` at 96 pixels per inch, scaled to the screen, then the last column
+// takes the rest of the window's width less 25.
+void setFinderColumnWidths(ResultGrid& grid, const std::vector<int>& fixed, int dpiX, int windowWidth);
+
+// A hint about to pop up over one of `window`'s widgets (hints are off while walking).
+bool isOwnToolTip(const QWidget* window, QObject* watched, QEvent* event);
+
+}  // namespace roomvale

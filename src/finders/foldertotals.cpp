@@ -1,0 +1,204 @@
+#include "finders/foldertotals.h"
+
+#include <sys/stat.h>
+
+#include <QLocale>
+#include <algorithm>
+#include <cstdio>
+
+#include "foundation/helpers.h"
+#include "platform/paths.h"
+#include "platform/volumes.h"
+#include "scan/grid.h"
+
+namespace roomvale {
+
+namespace {
+
+std::uint64_t digitsValue(const QString& text) {
+  std::uint64_t v = 0;
+  for (QChar c : text)
+    if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) v = v * 10 + static_cast<std::uint64_t>(c.unicode() - '0');
+  return v;
+}
+
+std::uint32_t packedDate(const QDate& d) {
+  if (!d.isValid() || d.year() < 1980 || d.year() > 2107) return 0;
+  const auto date = (static_cast<std::uint32_t>(d.year() - 1980) << 9) | (static_cast<std::uint32_t>(d.month()) << 5) |
+                    static_cast<std::uint32_t>(d.day());
+  return date << 16;
+}
+
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           auto low = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+           return low(x) == low(y);
+         });
+}
+
+std::string withoutTrailingSlash(std::string p) {
+  while (p.size() > 1 && p.back() == '/') p.pop_back();
+  return p;
+}
+
+// A folder on another device than its parent is mounted there, whether or not the mount
+// table we can read lists it.
+bool crossesDevice(const std::string& path) {
+  struct stat self {
+  }, parent{};
+  return ::lstat(path.c_str(), &self) == 0 && S_ISDIR(self.st_mode) && ::lstat((path + "/..").c_str(), &parent) == 0 &&
+         self.st_dev != parent.st_dev;
+}
+
+}  // namespace
+
+void FolderTotals::addFile(const platform::DirEntry& e) {
+  size += e.size;
+  files += 1;
+  // Compared unsigned: as signed numbers every date from 2044 on would count as older.
+  if (const auto packed = platform::toFatDateTime(e.accessTime)) latestAccess = std::max(latestAccess, *packed);
+}
+
+QString percentUsedText(std::uint64_t size, double driveTotal) {
+  if (static_cast<double>(size) >= driveTotal) return QStringLiteral("???");
+  return QLocale().toString(static_cast<double>(size) / driveTotal * 100.0, 'f', 2);
+}
+
+QString folderLineText(const FolderTotals& t, double driveTotal, const std::string& path) {
+  const QChar tab(u'\t');
+  return formatThousands(static_cast<std::int64_t>(t.size)) + tab + percentUsedText(t.size, driveTotal) + tab +
+         formatThousands(static_cast<std::int64_t>(t.files)) + tab +
+         formatThousands(static_cast<std::int64_t>(t.subfolders)) + tab + fatDateText(t.latestAccess) + tab +
+         platform::toDisplay(path);
+}
+
+std::optional<FolderLine> parseFolderLine(const QString& line) {
+  qsizetype tabs[5];
+  qsizetype from = 0;
+  for (qsizetype& at : tabs) {
+    at = line.indexOf(u'\t', from);
+    if (at < 0) return std::nullopt;
+    from = at + 1;
+  }
+  auto field = [&](int i) {
+    const qsizetype begin = i == 0 ? 0 : tabs[i - 1] + 1;
+    return line.mid(begin, tabs[i] - begin).trimmed();
+  };
+  FolderLine out;
+  out.size = digitsValue(field(0));
+  out.percent = field(1);
+  out.files = digitsValue(field(2));
+  out.subfolders = digitsValue(field(3));
+  const QString date = field(4);
+  if (!date.isEmpty()) out.latestAccess = packedDate(QLocale().toDate(date, shortDateFormat()));
+  // The path as it is: a folder name may begin or end with blanks.
+  out.path = platform::fromDisplay(line.mid(tabs[4] + 1));
+  if (out.path.empty()) return std::nullopt;
+  return out;
+}
+
+double driveTotalOf(const std::string& folder) {
+  const auto space = platform::diskSpace(folder);
+  return space ? static_cast<double>(space->total) : 0.0;
+}
+
+// ---------------------------------------------------------------------------------------
+
+FolderHogCollector::FolderHogCollector(FolderWalk walk, WorkingList& lines, bool& scanAborted,
+                                       std::function<void()> onFull)
+    : walk_(walk), lines_(lines), scanAborted_(scanAborted), onFull_(std::move(onFull)) {}
+
+bool FolderHogCollector::targetBegin(const ScanTarget&, const std::string& folder) {
+  driveTotal_ = driveTotal ? driveTotal(folder) : 0.0;
+  inMainFolder_ = false;
+  return true;
+}
+
+void FolderHogCollector::folderEnter(const std::string&, int depth) {
+  if (walk_ != FolderWalk::MainFolders) return;
+  if (depth == 1) {
+    totals_ = {};
+    inMainFolder_ = true;
+  } else if (depth > 1) {
+    totals_.subfolders += 1;
+  }
+}
+
+void FolderHogCollector::filesBegin(const std::string&, int depth) {
+  filesDepth_ = depth;
+  if (walk_ == FolderWalk::AllFolders) totals_ = {};
+}
+
+void FolderHogCollector::entry(const std::string&, const platform::DirEntry& e) {
+  if (walk_ == FolderWalk::AllFolders) {
+    if (e.isDirectory())
+      totals_.subfolders += 1;
+    else
+      totals_.addFile(e);
+    return;
+  }
+  // The target's own files belong to no row; sub-folders are counted as they are entered.
+  if (inMainFolder_ && filesDepth_ >= 1 && !e.isDirectory()) totals_.addFile(e);
+}
+
+void FolderHogCollector::filesEnd(const std::string& folder, int) {
+  if (walk_ == FolderWalk::AllFolders) addLine(folder);
+}
+
+void FolderHogCollector::folderLeave(const std::string& folder, int depth) {
+  // Also while the walk unwinds after Abort: the folder being walked keeps what was counted.
+  // Main folders that were never entered get no line at all.
+  if (walk_ != FolderWalk::MainFolders || depth != 1 || !inMainFolder_) return;
+  inMainFolder_ = false;
+  addLine(folder);
+}
+
+void FolderHogCollector::showStatus(const std::string& text) {
+  if (status) status(text);
+}
+
+void FolderHogCollector::addLine(const std::string& path) {
+  lines_.addOrStop(folderLineText(totals_, driveTotal_, path), scanAborted_, onFull_);
+}
+
+// ---------------------------------------------------------------------------------------
+
+const std::vector<std::string>& systemFolders() {
+  static const std::vector<std::string> folders{"/",      "/bin",   "/boot",   "/dev", "/etc",  "/lib",
+                                                "/lib32", "/lib64", "/libx32", "/opt", "/proc", "/root",
+                                                "/run",   "/sbin",  "/srv",    "/sys", "/usr",  "/var"};
+  return folders;
+}
+
+CleanRefusal cleanRefusal(const std::string& path, const std::vector<std::string>& mountPoints,
+                          const std::string& home) {
+  const std::string written = withoutTrailingSlash(path);
+  const std::string canonical = withoutTrailingSlash(platform::canonicalPath(written));
+  const std::string forms[] = {written, canonical};
+  for (const std::string& p : forms) {
+    if (p == "/" || crossesDevice(p)) return CleanRefusal::RootFolder;
+    for (const std::string& m : mountPoints)
+      if (sameIgnoringCase(p, withoutTrailingSlash(m))) return CleanRefusal::RootFolder;
+  }
+  for (const std::string& p : forms) {
+    if (!home.empty() && sameIgnoringCase(p, withoutTrailingSlash(home))) return CleanRefusal::SystemFolder;
+    for (const std::string& s : systemFolders())
+      if (sameIgnoringCase(p, s)) return CleanRefusal::SystemFolder;
+  }
+  return CleanRefusal::None;
+}
+
+CleanRefusal cleanRefusal(const std::string& path) {
+  // Every mount point, also those never listed as drives (/proc, /run/user/..., bind mounts).
+  std::vector<std::string> mounts;
+  if (FILE* f = std::fopen("/proc/self/mountinfo", "re")) {
+    std::string text;
+    char buf[65536];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+    std::fclose(f);
+    for (const platform::MountInfoEntry& e : platform::parseMountInfo(text)) mounts.push_back(e.mountPoint);
+  }
+  return cleanRefusal(path, mounts, platform::homeFolder());
+}
+
+}  // namespace roomvale

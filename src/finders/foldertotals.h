@@ -1,0 +1,98 @@
+// The folder hogs without widgets: the folder totals of both walks, the folder lines of the
+// hidden working list and their way back into the grid, the percentage against the volume,
+// and the folders Clean? refuses.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "scan/walk.h"
+
+namespace roomvale {
+
+enum class FolderWalk {
+  MainFolders,  // one row per folder directly under a target, with its whole sub-tree
+  AllFolders,   // one row per folder of the tree, with the files directly in it
+};
+
+struct FolderTotals {
+  std::uint64_t size = 0;
+  std::uint64_t files = 0;
+  std::uint64_t subfolders = 0;
+  std::uint32_t latestAccess = 0;  // packed local date-time, 0 = no file gave one
+
+  void addFile(const platform::DirEntry& e);
+};
+
+// "% Used": the size as a percentage of the volume total, two decimals, or "???" when the
+// size is not below the total (also when the total is unknown, 0).
+QString percentUsedText(std::uint64_t size, double driveTotal);
+
+// A folder line: size, percentage, file count, sub-folder count, latest access date (empty
+// when none) and the folder path, separated by tabs.
+QString folderLineText(const FolderTotals& totals, double driveTotal, const std::string& path);
+
+struct FolderLine {
+  std::uint64_t size = 0;
+  QString percent;
+  std::uint64_t files = 0;
+  std::uint64_t subfolders = 0;
+  std::uint32_t latestAccess = 0;  // the date only, packed; 0 = none
+  std::string path;                // native bytes
+};
+// Reads a line back; nothing when it is not a folder line. The path is the rest of the line
+// after the fifth tab, so a folder name holding a tab survives.
+std::optional<FolderLine> parseFolderLine(const QString& line);
+
+// The total bytes of the volume holding `folder`, 0 when it cannot be asked.
+double driveTotalOf(const std::string& folder);
+
+// Collects the folder lines of one walk into the working list. A full list shows the
+// window's limit message once and stops the walk like Abort.
+class FolderHogCollector : public WalkVisitor {
+ public:
+  FolderHogCollector(FolderWalk walk, WorkingList& lines, bool& scanAborted, std::function<void()> onFull);
+
+  // The status line; empty: none.
+  std::function<void(const std::string& text)> status;
+  // The volume total of a target (the tests give their own); default driveTotalOf.
+  std::function<double(const std::string& folder)> driveTotal = driveTotalOf;
+
+  bool targetBegin(const ScanTarget& target, const std::string& folder) override;
+  void folderEnter(const std::string& folder, int depth) override;
+  void filesBegin(const std::string& folder, int depth) override;
+  void entry(const std::string& folder, const platform::DirEntry& entry) override;
+  void filesEnd(const std::string& folder, int depth) override;
+  void folderLeave(const std::string& folder, int depth) override;
+  void showStatus(const std::string& text) override;
+
+ private:
+  void addLine(const std::string& path);
+
+  FolderWalk walk_;
+  WorkingList& lines_;
+  bool& scanAborted_;
+  std::function<void()> onFull_;
+  double driveTotal_ = 0;
+  FolderTotals totals_;
+  int filesDepth_ = 0;
+  bool inMainFolder_ = false;
+};
+
+// What Clean? refuses before the folder-tree deletion window opens.
+enum class CleanRefusal { None, RootFolder, SystemFolder };
+
+// The operating-system folders no row may be cleaned as (exact paths, not below them).
+const std::vector<std::string>& systemFolders();
+// With the mount points and the home folder given (tests). Compared without regard to case,
+// as written and as the canonical path.
+CleanRefusal cleanRefusal(const std::string& path, const std::vector<std::string>& mountPoints,
+                          const std::string& home);
+// With this machine's mount table and home folder.
+CleanRefusal cleanRefusal(const std::string& path);
+
+}  // namespace roomvale
