@@ -269,7 +269,7 @@ void TfrmDirHog::scan(FolderWalk walk) {
                         QStringLiteral("Warning"), Sound::None);
     });
     collector.status = [this](const std::string& text) { pnlScan->setText(platform::toDisplay(text)); };
-    Walker walker(WalkVariant::folderHogs(walk == FolderWalk::AllFolders), collector, scanAborted);
+    Walker walker(WalkVariant::folderHogs(false), collector, scanAborted);
     walker.setPumpInterval(pumpIntervalMs);
     walker.scanAllDrives(checkedTargets(pckDrive));
   }

@@ -108,9 +108,11 @@ FolderHogCollector::FolderHogCollector(FolderWalk walk, WorkingList& lines, bool
                                        std::function<void()> onFull)
     : walk_(walk), lines_(lines), scanAborted_(scanAborted), onFull_(std::move(onFull)) {}
 
-bool FolderHogCollector::targetBegin(const ScanTarget&, const std::string& folder) {
+bool FolderHogCollector::targetBegin(const ScanTarget& target, const std::string& folder) {
   driveTotal_ = driveTotal ? driveTotal(folder) : 0.0;
+  volumeRoot_ = !target.addedFolder;
   inMainFolder_ = false;
+  listedDepth_ = -1;
   return true;
 }
 
@@ -126,11 +128,15 @@ void FolderHogCollector::folderEnter(const std::string&, int depth) {
 
 void FolderHogCollector::filesBegin(const std::string&, int depth) {
   filesDepth_ = depth;
-  if (walk_ == FolderWalk::AllFolders) totals_ = {};
+  if (walk_ == FolderWalk::AllFolders) {
+    totals_ = {};
+    ordinarySeen_ = false;
+  }
 }
 
 void FolderHogCollector::entry(const std::string&, const platform::DirEntry& e) {
   if (walk_ == FolderWalk::AllFolders) {
+    if (platform::passesRequest(e.attr, kRequestFolders)) ordinarySeen_ = true;
     if (e.isDirectory())
       totals_.subfolders += 1;
     else
@@ -141,15 +147,29 @@ void FolderHogCollector::entry(const std::string&, const platform::DirEntry& e) 
   if (inMainFolder_ && filesDepth_ >= 1 && !e.isDirectory()) totals_.addFile(e);
 }
 
-void FolderHogCollector::filesEnd(const std::string& folder, int) {
-  if (walk_ == FolderWalk::AllFolders) addLine(folder);
-}
+void FolderHogCollector::filesEnd(const std::string&, int depth) { listedDepth_ = depth; }
 
 void FolderHogCollector::folderLeave(const std::string& folder, int depth) {
-  // Also while the walk unwinds after Abort: the folder being walked keeps what was counted.
-  // Main folders that were never entered get no line at all.
-  if (walk_ != FolderWalk::MainFolders || depth != 1 || !inMainFolder_) return;
-  inMainFolder_ = false;
+  if (walk_ == FolderWalk::MainFolders) {
+    // Also while the walk unwinds after Abort: the folder being walked keeps what was
+    // counted. Main folders that were never entered get no line at all.
+    if (depth != 1 || !inMainFolder_) return;
+    inMainFolder_ = false;
+    addLine(folder);
+    return;
+  }
+  // A folder's files are listed just before it is left. One without any entry is listed
+  // empty, unless the walk is unwinding after a stop and never came to its files.
+  const bool listed = listedDepth_ == depth;
+  listedDepth_ = -1;
+  if (!listed) {
+    if (scanAborted_) return;
+    totals_ = {};
+    ordinarySeen_ = false;
+  }
+  // A volume's root holds no "." or "..": with only hidden or system entries it has nothing
+  // to list.
+  if (depth == 0 && volumeRoot_ && !ordinarySeen_) return;
   addLine(folder);
 }
 

@@ -52,7 +52,9 @@ std::optional<FolderLine> parseFolderLine(const QString& line);
 double driveTotalOf(const std::string& folder);
 
 // Collects the folder lines of one walk into the working list. A full list shows the
-// window's limit message once and stops the walk like Abort.
+// window's limit message once and stops the walk like Abort. Both walks run on the walk's
+// main-folders variant (every folder's files listed): the all-folders rules (empty folders
+// listed, a volume root without ordinary entries not) are applied here.
 class FolderHogCollector : public WalkVisitor {
  public:
   FolderHogCollector(FolderWalk walk, WorkingList& lines, bool& scanAborted, std::function<void()> onFull);
@@ -80,7 +82,10 @@ class FolderHogCollector : public WalkVisitor {
   double driveTotal_ = 0;
   FolderTotals totals_;
   int filesDepth_ = 0;
+  int listedDepth_ = -1;  // depth of the folder whose files were listed last
   bool inMainFolder_ = false;
+  bool ordinarySeen_ = false;  // an entry neither hidden nor system in the listed folder
+  bool volumeRoot_ = false;    // the target is a volume, not an added folder
 };
 
 // What Clean? refuses before the folder-tree deletion window opens.
