@@ -276,8 +276,10 @@ void TfrmDirHog::scan(FolderWalk walk) {
   const bool aborted = !lb.isEmpty();  // the abort notice is its only line so far
   copylb2tolb();
   grid->finishFill();
+  // Every folder row counts, and one row is a result: counting one less, and saying "No
+  // files found." for a single folder, would misreport a target with one big folder.
   const int rows = grid->data().rowsUsed();
-  QString status = QStringLiteral("Folders : ") + formatThousands(std::max(rows - 1, 0));
+  QString status = QStringLiteral("Folders : ") + formatThousands(rows);
   // Main folders after the one being walked at Abort were never walked: they are not listed,
   // rather than listed as empty.
   if (aborted && walk == FolderWalk::MainFolders)
@@ -285,7 +287,7 @@ void TfrmDirHog::scan(FolderWalk walk) {
   pnlScan->setText(status);
   setWalkingState(false);
   pckDriveClick();
-  if (rows < 2) {
+  if (rows == 0) {
     showInfo(QStringLiteral("No files found."));
     return;
   }

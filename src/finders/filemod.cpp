@@ -74,6 +74,7 @@ TDateField::TDateField(const char* name, QWidget* parent) : QWidget(parent) {
   layout->addWidget(btCalendar);
   edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 12);
   setFocusProxy(edit);
+  setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   connect(edit, &QLineEdit::editingFinished, this, &TDateField::editFinished);
   connect(btCalendar, &QToolButton::clicked, this, &TDateField::pickFromCalendar);
 }

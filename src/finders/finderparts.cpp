@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QEvent>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -10,6 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "foundation/helpers.h"
 #include "scan/resultgrid.h"
 
 namespace roomvale {
@@ -81,10 +84,27 @@ void restoreTopPanel(QWidget* panel, int shownHeight, QAction* shrink, QAction* 
 
 void setFinderColumnWidths(ResultGrid& grid, const std::vector<int>& fixed, int dpiX, int windowWidth) {
   const double scale = dpiX / 96.0;
+  const QFontMetrics metrics(grid.view()->horizontalHeader()->font());
   std::vector<int> widths;
   int used = 0;
-  for (int w : fixed) {
-    widths.push_back(static_cast<int>(w * scale));
+  for (std::size_t c = 0; c < fixed.size(); ++c) {
+    // The widths were chosen for a smaller font: a header is never cut off.
+    int least = metrics.horizontalAdvance(grid.data().headerText(static_cast<int>(c))) + 12;
+    // Sizes up to terabytes and whole dates show (a right-aligned text cut short loses its
+    // left digits).
+    const QFontMetrics cells = grid.view()->fontMetrics();
+    switch (grid.shape().columns[c].field) {
+      case CellField::Size:
+        least = std::max(least, cells.horizontalAdvance(formatThousands(9'999'999'999'999)) + 12);
+        break;
+      case CellField::WriteDate:
+      case CellField::AccessDate:
+      case CellField::CreationDate:
+        least = std::max(least, cells.horizontalAdvance(safeDateToStr(QDate(2088, 12, 28))) + 12);
+        break;
+      default: break;
+    }
+    widths.push_back(std::max(static_cast<int>(fixed[c] * scale), least));
     used += widths.back();
   }
   widths.push_back(std::max(windowWidth - used - 25, 40));

@@ -49,8 +49,9 @@ class TRadioGroup : public QGroupBox {
 void shrinkTopPanel(QWidget* panel, QAction* shrink, QAction* restore);
 void restoreTopPanel(QWidget* panel, int shownHeight, QAction* shrink, QAction* restore);
 
-// Column widths: `fixed` at 96 pixels per inch, scaled to the screen, then the last column
-// takes the rest of the window's width less 25.
+// Column widths: `fixed` at 96 pixels per inch, scaled to the screen (but never narrower
+// than the column's header, nor a size or date column than its texts), then the last column takes the rest of the
+// window's width less 25.
 void setFinderColumnWidths(ResultGrid& grid, const std::vector<int>& fixed, int dpiX, int windowWidth);
 
 // A hint about to pop up over one of `window`'s widgets (hints are off while walking).

@@ -127,7 +127,7 @@ TEST_F(DirHogTest, TheRootWithTwoFilesAndAnEmptySubFolderInBothWalks) {
   QTest::mouseClick(w->btAll, Qt::LeftButton);
   EXPECT_TRUE(prompts.records.empty());
   EXPECT_EQ(w->grid->model()->rowCount(), 2);
-  EXPECT_EQ(w->pnlScan->text(), "Folders : 1");
+  EXPECT_EQ(w->pnlScan->text(), "Folders : 2");
   EXPECT_EQ(w->grid->data().cellText(0, kName), QString::fromStdString(tree.path()));  // largest first
   EXPECT_EQ(column(*w, kFiles), (std::map<std::string, QString>{{".", "2"}, {"e", "0"}}));
   EXPECT_EQ(column(*w, kSubs), (std::map<std::string, QString>{{".", "1"}, {"e", "0"}}));
@@ -140,9 +140,10 @@ TEST_F(DirHogTest, TheRootWithTwoFilesAndAnEmptySubFolderInBothWalks) {
   QTest::mouseClick(w->btTop, Qt::LeftButton);
   EXPECT_EQ(column(*w, kFiles), (std::map<std::string, QString>{{"e", "0"}}));
   EXPECT_EQ(column(*w, kSubs)["e"], "0");
-  EXPECT_EQ(w->pnlScan->text(), "Folders : 0");
-  EXPECT_EQ(prompts.texts(MessageKind::Information), QStringList{"No files found."});
-  EXPECT_FALSE(w->btDelete->isVisible());
+  // One folder row is a result, counted as one.
+  EXPECT_EQ(w->pnlScan->text(), "Folders : 1");
+  EXPECT_TRUE(prompts.records.empty());
+  EXPECT_TRUE(w->btDelete->isVisible());
 
   // A hidden sub-folder counts in its parent's sub-folders in the all-folders walk only, and
   // has no row of its own in either.
@@ -151,6 +152,16 @@ TEST_F(DirHogTest, TheRootWithTwoFilesAndAnEmptySubFolderInBothWalks) {
   EXPECT_EQ(column(*w, kSubs), (std::map<std::string, QString>{{".", "2"}, {"e", "0"}}));
   w->btTopClick();
   EXPECT_EQ(column(*w, kSubs), (std::map<std::string, QString>{{"e", "0"}}));
+
+  // Nothing to list at all.
+  ASSERT_EQ(::rmdir((tree / "e").c_str()), 0);
+  ASSERT_EQ(::unlink((tree / ".h/x").c_str()), 0);
+  ASSERT_EQ(::rmdir((tree / ".h").c_str()), 0);
+  w->btTopClick();
+  EXPECT_EQ(w->pnlScan->text(), "Folders : 0");
+  EXPECT_EQ(prompts.texts(MessageKind::Information), QStringList{"No files found."});
+  EXPECT_FALSE(w->btDelete->isVisible());
+  EXPECT_EQ(w->grid->model()->rowCount(), 1);
 }
 
 TEST_F(DirHogTest, PercentagesAgainstTheVolumeWithFilesOfManyGigabytes) {
@@ -303,7 +314,7 @@ TEST_F(DirHogTest, AbortListsOnlyTheMainFoldersWalkedAndSaysSo) {
   int zeroRows = 0;
   for (const auto& [name, files] : column(*w, kFiles)) zeroRows += files == "0";
   EXPECT_LE(zeroRows, 1);  // at most the one being walked at the abort
-  EXPECT_EQ(w->pnlScan->text(), "Folders : " + QString::number(rows - 1) +
+  EXPECT_EQ(w->pnlScan->text(), "Folders : " + QString::number(rows) +
                                     " - list incomplete: folders not reached before the abort are not listed");
   EXPECT_TRUE(w->btTop->isEnabled());
   EXPECT_TRUE(w->btClose->isEnabled());
