@@ -141,6 +141,25 @@ bool DateRange::contains(std::optional<std::uint32_t> packed) const {
   return false;
 }
 
+bool fileDateRow(const std::string& folder, const platform::DirEntry& e, DateKind kind, const DateRange& range,
+                 std::string_view wildcard, GridFile& row) {
+  if (e.isDirectory() || !platform::matchesPattern(e.name, wildcard)) return false;
+  const auto chosen = platform::toFatDateTime(chosenTime(e, kind));
+  if (!range.contains(chosen)) return false;
+  // Each time is converted once: the local-time conversion is most of the cost per file.
+  auto packed = [&](DateKind k, const platform::FileTime& t) {
+    return k == kind ? chosen.value_or(0) : platform::toFatDateTime(t).value_or(0);
+  };
+  row = GridFile{};
+  row.folder = folder;
+  row.name = e.name;
+  row.size = e.size;
+  row.writeTime = packed(DateKind::LastModified, e.writeTime);
+  row.accessTime = packed(DateKind::LastAccessed, e.accessTime);
+  row.creationTime = packed(DateKind::Created, e.creationTime);
+  return true;
+}
+
 FieldRange rangeFromFields(RangeKind kind, const QString& startText, const QString& endText) {
   FieldRange out;
   const auto start = readShortDate(startText);

@@ -7,7 +7,11 @@
 #include <cstdint>
 #include <optional>
 
+#include <string>
+#include <string_view>
+
 #include "platform/direnum.h"
+#include "scan/grid.h"
 
 namespace roomvale {
 
@@ -39,6 +43,11 @@ struct DateRange {
   // The same for a packed local date-time (nothing: no date text), without making the text.
   bool contains(std::optional<std::uint32_t> packed) const;
 };
+
+// The grid row of a listed file when it is a file matching the wildcard whose chosen date
+// is in range; false otherwise.
+bool fileDateRow(const std::string& folder, const platform::DirEntry& entry, DateKind kind, const DateRange& range,
+                 std::string_view wildcard, GridFile& row);
 
 // The range of the date fields' texts, or the message naming the field that cannot be read.
 // The end field counts only for "In between"; otherwise an unreadable one stands as the start.

@@ -305,13 +305,7 @@ void TfrmDirHog::copylb2tolb() {
 void TfrmDirHog::addToGrid(const QString& line) {
   const auto folder = parseFolderLine(line);
   if (!folder) return;
-  GridFile row;
-  row.folder = folder->path;
-  row.size = folder->size;
-  row.accessTime = folder->latestAccess;
-  row.count1 = static_cast<std::uint32_t>(std::min<std::uint64_t>(folder->files, UINT32_MAX));
-  row.count2 = static_cast<std::uint32_t>(std::min<std::uint64_t>(folder->subfolders, UINT32_MAX));
-  const int pos = grid->addFile(row);
+  const int pos = grid->addFile(folderGridRow(*folder));
   if (pos >= 0) grid->model()->setCellText(pos, kPercentColumn, folder->percent);
 }
 

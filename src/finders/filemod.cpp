@@ -120,16 +120,9 @@ class TfrmMods::Visitor final : public WalkVisitor {
   explicit Visitor(TfrmMods& form) : form_(form) {}
 
   void entry(const std::string& folder, const platform::DirEntry& e) override {
-    if (e.isDirectory() || !platform::matchesPattern(e.name, form_.wildcard_)) return;
-    if (!form_.range_.contains(platform::toFatDateTime(chosenTime(e, form_.kind_)))) return;
     GridFile file;
-    file.folder = folder;
-    file.name = e.name;
-    file.size = e.size;
-    file.writeTime = platform::toFatDateTime(e.writeTime).value_or(0);
-    file.accessTime = platform::toFatDateTime(e.accessTime).value_or(0);
-    file.creationTime = platform::toFatDateTime(e.creationTime).value_or(0);
-    if (form_.grid->addFile(file) >= 0) ++form_.filesFound_;
+    if (fileDateRow(folder, e, form_.kind_, form_.range_, form_.wildcard_, file) && form_.grid->addFile(file) >= 0)
+      ++form_.filesFound_;
   }
 
   void showStatus(const std::string& text) override { form_.pnlScan->setText(platform::toDisplay(text)); }

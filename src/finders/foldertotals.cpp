@@ -97,6 +97,16 @@ std::optional<FolderLine> parseFolderLine(const QString& line) {
   return out;
 }
 
+GridFile folderGridRow(const FolderLine& line) {
+  GridFile row;
+  row.folder = line.path;
+  row.size = line.size;
+  row.accessTime = line.latestAccess;
+  row.count1 = static_cast<std::uint32_t>(std::min<std::uint64_t>(line.files, UINT32_MAX));
+  row.count2 = static_cast<std::uint32_t>(std::min<std::uint64_t>(line.subfolders, UINT32_MAX));
+  return row;
+}
+
 double driveTotalOf(const std::string& folder) {
   const auto space = platform::diskSpace(folder);
   return space ? static_cast<double>(space->total) : 0.0;

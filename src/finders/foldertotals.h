@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "scan/grid.h"
 #include "scan/walk.h"
 
 namespace roomvale {
@@ -47,6 +48,10 @@ struct FolderLine {
 // Reads a line back; nothing when it is not a folder line. The path is the rest of the line
 // after the fifth tab, so a folder name holding a tab survives.
 std::optional<FolderLine> parseFolderLine(const QString& line);
+
+// The grid row of a folder line: the folder as the row's path, its counters and latest
+// access; the percentage is the finder's own cell text.
+GridFile folderGridRow(const FolderLine& line);
 
 // The total bytes of the volume holding `folder`, 0 when it cannot be asked.
 double driveTotalOf(const std::string& folder);
