@@ -170,27 +170,23 @@ TfrmClean::TfrmClean(QWidget* parent) : QDialog(parent) {
   Highlight1 = makeAction(PopupMenu1, "Highlight1", QStringLiteral("Highlight folders on Safe Harbor list"));
   Addafoldertothelistofdrives1 =
       makeAction(PopupMenu1, "Addafoldertothelistofdrives1", QStringLiteral("Add a folder to the list of drives"));
-  QMenu* sortMenu = PopupMenu1->addMenu(QStringLiteral("Sort"));
-  sortMenu->setObjectName(QStringLiteral("Sort1"));
+  QMenu* sortMenu = makeSubmenu(PopupMenu1, "Sort1", QStringLiteral("Sort"));
   Sortbysize1 = makeAction(sortMenu, "Sortbysize1", QStringLiteral("&Size"));
   Sortbydate1 = makeAction(sortMenu, "Sortbydate1", QStringLiteral("&Date"));
   Sortbyaccessdate1 = makeAction(sortMenu, "Sortbyaccessdate1", QStringLiteral("&Access date"));
   Sortbyname1 = makeAction(sortMenu, "Sortbyname1", QStringLiteral("&Name"));
   Sortbytype1 = makeAction(sortMenu, "Sortbytype1", QStringLiteral("&Type"));
-  QMenu* markMenu = PopupMenu1->addMenu(QStringLiteral("Mark"));
-  markMenu->setObjectName(QStringLiteral("Mark1"));
+  QMenu* markMenu = makeSubmenu(PopupMenu1, "Mark1", QStringLiteral("Mark"));
   Markall1 = makeAction(markMenu, "Markall1", QStringLiteral("Mark all"));
   Unmarkall1 = makeAction(markMenu, "Unmarkall1", QStringLiteral("Unmark All"));
-  QMenu* resizeMenu = PopupMenu1->addMenu(QStringLiteral("Resize"));
-  resizeMenu->setObjectName(QStringLiteral("Resize1"));
+  QMenu* resizeMenu = makeSubmenu(PopupMenu1, "Resize1", QStringLiteral("Resize"));
   Shrink1 = makeAction(resizeMenu, "Shrink1", QStringLiteral("Shrink top panel"));
   Grow1 = makeAction(resizeMenu, "Grow1", QStringLiteral("Restore top panel"));
   Grow1->setEnabled(false);
   Run1 = makeAction(PopupMenu1, "Run1", QStringLiteral("Run"));
   View1 = makeAction(PopupMenu1, "View1", QStringLiteral("View"));
   Print1 = makeAction(PopupMenu1, "Print1", QStringLiteral("Print"));
-  QMenu* clipMenu = PopupMenu1->addMenu(QStringLiteral("Clipboard"));
-  clipMenu->setObjectName(QStringLiteral("Clipboard1"));
+  QMenu* clipMenu = makeSubmenu(PopupMenu1, "Clipboard1", QStringLiteral("Clipboard"));
   Filenamesonly1 = makeAction(clipMenu, "Filenamesonly1", QStringLiteral("Filenames only"));
   Entiregrid1 = makeAction(clipMenu, "Entiregrid1", QStringLiteral("Entire grid separated by tabs"));
   Webpage1 = makeAction(PopupMenu1, "Webpage1", QStringLiteral("Web page"));
@@ -251,7 +247,6 @@ TfrmClean::TfrmClean(QWidget* parent) : QDialog(parent) {
 TfrmClean::~TfrmClean() {
   // FormDestroy.
   winPlace_->SavePlacement();
-  if (hintsOff_) qApp->removeEventFilter(this);
 }
 
 void TfrmClean::showEvent(QShowEvent* event) {
@@ -317,12 +312,11 @@ void TfrmClean::btScanClick() {
     return;
   }
   matcher_ = std::make_unique<TempMatcher>(selected);
-  hintsOff_ = true;
-  qApp->installEventFilter(this);
-  ClearGrid();
-  scan();
-  qApp->removeEventFilter(this);
-  hintsOff_ = false;
+  {
+    HintsOff quiet(this);
+    ClearGrid();
+    scan();
+  }
   // The size item's next direction: the first Start lists the largest file first.
   Sortbysize1Click();
 }
@@ -422,11 +416,6 @@ void TfrmClean::reject() {
   // The window cannot go away under a running walk (Escape, the close box).
   if (walking_) return;
   QDialog::reject();
-}
-
-bool TfrmClean::eventFilter(QObject* watched, QEvent* event) {
-  if (hintsOff_ && isOwnToolTip(this, watched, event)) return true;
-  return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace roomvale

@@ -107,7 +107,6 @@ class TfrmClean : public QDialog {
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   class Visitor;
@@ -120,7 +119,6 @@ class TfrmClean : public QDialog {
   TWinPlace* winPlace_;
   bool shown_ = false;
   bool walking_ = false;
-  bool hintsOff_ = false;
   int topPanelHeight_ = 0;
   std::unique_ptr<TempMatcher> matcher_;
 };

@@ -147,8 +147,7 @@ TfrmDirHog::TfrmDirHog(QWidget* parent) : QDialog(parent) {
   Restoretoppanel1->setEnabled(false);
   PopupMenu1->addSeparator();
   Print1 = makeAction(PopupMenu1, "Print1", QStringLiteral("Print"));
-  QMenu* clipMenu = PopupMenu1->addMenu(QStringLiteral("Clipboard"));
-  clipMenu->setObjectName(QStringLiteral("Clipboard1"));
+  QMenu* clipMenu = makeSubmenu(PopupMenu1, "Clipboard1", QStringLiteral("Clipboard"));
   Foldernames1 = makeAction(clipMenu, "Foldernames1", QStringLiteral("Folder names "));
   Entiregrid1 = makeAction(clipMenu, "Entiregrid1", QStringLiteral("Entire grid separated by tabs"));
   Webpage1 = makeAction(PopupMenu1, "Webpage1", QStringLiteral("Web page"));
@@ -187,9 +186,7 @@ TfrmDirHog::TfrmDirHog(QWidget* parent) : QDialog(parent) {
   resize(820, 560);
 }
 
-TfrmDirHog::~TfrmDirHog() {
-  if (hintsOff_) qApp->removeEventFilter(this);
-}
+TfrmDirHog::~TfrmDirHog() {}
 
 void TfrmDirHog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
@@ -229,15 +226,12 @@ void TfrmDirHog::btTopClick() { walkClick(FolderWalk::MainFolders); }
 void TfrmDirHog::btAllClick() { walkClick(FolderWalk::AllFolders); }
 
 void TfrmDirHog::walkClick(FolderWalk walk) {
-  hintsOff_ = true;
-  qApp->installEventFilter(this);
+  HintsOff quiet(this);
   grid->ClearGrid();
   scan(walk);
   // Largest first after every walk.
   grid->directions()[kSizeItem] = true;
   SortbySize1Click();
-  qApp->removeEventFilter(this);
-  hintsOff_ = false;
 }
 
 void TfrmDirHog::SortbySize1Click() { grid->sortByItem(kSizeItem); }
@@ -372,11 +366,6 @@ void TfrmDirHog::reject() {
   // The window cannot go away under a running walk (Escape, the close box).
   if (walking_) return;
   QDialog::reject();
-}
-
-bool TfrmDirHog::eventFilter(QObject* watched, QEvent* event) {
-  if (hintsOff_ && isOwnToolTip(this, watched, event)) return true;
-  return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace roomvale

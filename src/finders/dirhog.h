@@ -94,7 +94,6 @@ class TfrmDirHog : public QDialog {
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void FormShow();
@@ -107,7 +106,6 @@ class TfrmDirHog : public QDialog {
 
   bool shown_ = false;
   bool walking_ = false;
-  bool hintsOff_ = false;
   int topPanelHeight_ = 0;
 };
 

@@ -234,8 +234,7 @@ TfrmMods::TfrmMods(QWidget* parent) : QDialog(parent) {
       makeAction(PopupMenu1, "HighlightFolders", QStringLiteral("Highlight folders on Safe Harbor list"));
   Addafoldertolistofdrives1 =
       makeAction(PopupMenu1, "Addafoldertolistofdrives1", QStringLiteral("Add a folder to list of drives"));
-  QMenu* sortMenu = PopupMenu1->addMenu(QStringLiteral("Sort"));
-  sortMenu->setObjectName(QStringLiteral("Sort1"));
+  QMenu* sortMenu = makeSubmenu(PopupMenu1, "Sort1", QStringLiteral("Sort"));
   Sortbyname1 = makeAction(sortMenu, "Sortbyname1", QStringLiteral("&Name"));
   SortbyAccessDate1 = makeAction(sortMenu, "SortbyAccessDate1", QStringLiteral("Access &Date"));
   SortbyCreationDate1 = makeAction(sortMenu, "SortbyCreationDate1", QStringLiteral("&Creation Date"));
@@ -243,20 +242,17 @@ TfrmMods::TfrmMods(QWidget* parent) : QDialog(parent) {
   SortbySize1 = makeAction(sortMenu, "SortbySize1", QStringLiteral("&Size"));
   SortbyFolder1 = makeAction(sortMenu, "SortbyFolder1", QStringLiteral("&Folder"));
   SortbyType1 = makeAction(sortMenu, "SortbyType1", QStringLiteral("&Type"));
-  QMenu* markMenu = PopupMenu1->addMenu(QStringLiteral("Mark"));
-  markMenu->setObjectName(QStringLiteral("Mark1"));
+  QMenu* markMenu = makeSubmenu(PopupMenu1, "Mark1", QStringLiteral("Mark"));
   Markall1 = makeAction(markMenu, "Markall1", QStringLiteral("Mark all"));
   Unmarkall1 = makeAction(markMenu, "Unmarkall1", QStringLiteral("Unmark all"));
-  QMenu* resizeMenu = PopupMenu1->addMenu(QStringLiteral("Resize"));
-  resizeMenu->setObjectName(QStringLiteral("Resize1"));
+  QMenu* resizeMenu = makeSubmenu(PopupMenu1, "Resize1", QStringLiteral("Resize"));
   Shrinktoppanel1 = makeAction(resizeMenu, "Shrinktoppanel1", QStringLiteral("Shrink top panel"));
   Restoretoppanel1 = makeAction(resizeMenu, "Restoretoppanel1", QStringLiteral("Restore top panel"));
   Restoretoppanel1->setEnabled(false);
   Run1 = makeAction(PopupMenu1, "Run1", QStringLiteral("Open"));
   View1 = makeAction(PopupMenu1, "View1", QStringLiteral("View"));
   Print1 = makeAction(PopupMenu1, "Print1", QStringLiteral("Print"));
-  QMenu* clipMenu = PopupMenu1->addMenu(QStringLiteral("Clipboard"));
-  clipMenu->setObjectName(QStringLiteral("Clipboard1"));
+  QMenu* clipMenu = makeSubmenu(PopupMenu1, "Clipboard1", QStringLiteral("Clipboard"));
   Filenamesonly1 = makeAction(clipMenu, "Filenamesonly1", QStringLiteral("Filenames only"));
   Entiregrid1 = makeAction(clipMenu, "Entiregrid1", QStringLiteral("Entire grid separated by tabs"));
   WebPage1 = makeAction(PopupMenu1, "WebPage1", QStringLiteral("Web page"));
@@ -312,7 +308,6 @@ TfrmMods::TfrmMods(QWidget* parent) : QDialog(parent) {
 TfrmMods::~TfrmMods() {
   // FormDestroy.
   winPlace_->SavePlacement();
-  if (hintsOff_) qApp->removeEventFilter(this);
 }
 
 void TfrmMods::showEvent(QShowEvent* event) {
@@ -399,11 +394,8 @@ void TfrmMods::readChoices() {
 }
 
 void TfrmMods::btOKClick() {
-  hintsOff_ = true;
-  qApp->installEventFilter(this);
+  HintsOff quiet(this);
   scan();
-  qApp->removeEventFilter(this);
-  hintsOff_ = false;
 }
 
 void TfrmMods::setWalkingState(bool walking) {
@@ -491,11 +483,6 @@ void TfrmMods::FormResize() { setFinderColumnWidths(*grid, {110, 68, 68, 68, 65,
 void TfrmMods::reject() {
   if (walking_) return;
   QDialog::reject();
-}
-
-bool TfrmMods::eventFilter(QObject* watched, QEvent* event) {
-  if (hintsOff_ && isOwnToolTip(this, watched, event)) return true;
-  return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace roomvale

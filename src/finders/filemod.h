@@ -142,7 +142,6 @@ class TfrmMods : public QDialog {
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   class Visitor;
@@ -156,7 +155,6 @@ class TfrmMods : public QDialog {
   TWinPlace* winPlace_;
   bool shown_ = false;
   bool walking_ = false;
-  bool hintsOff_ = false;
   int topPanelHeight_ = 0;
   int filesFound_ = 0;
   // What the walk tests, kept up to date by the controls that stay usable while walking.

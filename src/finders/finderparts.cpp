@@ -1,6 +1,7 @@
 #include "finders/finderparts.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QEvent>
 #include <QFontMetrics>
@@ -29,6 +30,12 @@ QAction* makeAction(QMenu* menu, const char* name, const QString& text) {
   QAction* a = menu->addAction(text);
   a->setObjectName(QString::fromLatin1(name));
   return a;
+}
+
+QMenu* makeSubmenu(QMenu* menu, const char* name, const QString& text) {
+  QMenu* sub = menu->addMenu(text);
+  sub->setObjectName(QString::fromLatin1(name));
+  return sub;
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
@@ -111,10 +118,14 @@ void setFinderColumnWidths(ResultGrid& grid, const std::vector<int>& fixed, int 
   grid.setColumnWidths(widths);
 }
 
-bool isOwnToolTip(const QWidget* window, QObject* watched, QEvent* event) {
+HintsOff::HintsOff(QWidget* window) : window_(window) { qApp->installEventFilter(this); }
+
+HintsOff::~HintsOff() { qApp->removeEventFilter(this); }
+
+bool HintsOff::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::ToolTip) return false;
   auto* widget = qobject_cast<QWidget*>(watched);
-  return widget && widget->window() == window;
+  return widget && widget->window() == window_;
 }
 
 }  // namespace roomvale

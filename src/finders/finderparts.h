@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QGroupBox>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -12,7 +13,6 @@ class QButtonGroup;
 class QEvent;
 class QLabel;
 class QMenu;
-class QObject;
 class QPushButton;
 class QWidget;
 
@@ -22,6 +22,7 @@ class ResultGrid;
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, const QString& hint);
 QAction* makeAction(QMenu* menu, const char* name, const QString& text);
+QMenu* makeSubmenu(QMenu* menu, const char* name, const QString& text);
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text);
 // The one-line status bar below a grid.
 QLabel* makeStatusBar(QWidget* parent, const char* name);
@@ -54,7 +55,19 @@ void restoreTopPanel(QWidget* panel, int shownHeight, QAction* shrink, QAction* 
 // window's width less 25.
 void setFinderColumnWidths(ResultGrid& grid, const std::vector<int>& fixed, int dpiX, int windowWidth);
 
-// A hint about to pop up over one of `window`'s widgets (hints are off while walking).
-bool isOwnToolTip(const QWidget* window, QObject* watched, QEvent* event);
+// While it lives, no hint pops up over `window`'s widgets (hints are off while walking).
+class HintsOff : public QObject {
+ public:
+  explicit HintsOff(QWidget* window);
+  ~HintsOff() override;
+  HintsOff(const HintsOff&) = delete;
+  HintsOff& operator=(const HintsOff&) = delete;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QWidget* window_;
+};
 
 }  // namespace roomvale

@@ -6,6 +6,7 @@
 
 #include "finders/daterange.h"
 #include "foundation/helpers.h"
+#include "usdates.h"
 
 using namespace roomvale;
 
@@ -13,14 +14,7 @@ namespace {
 
 class DateRangeTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    setShortDateFormat(QStringLiteral("M/d/yyyy"));
-  }
-  void TearDown() override {
-    setShortDateFormat(QString());
-    QLocale::setDefault(QLocale::system());
-  }
+  roomvale::testing::UsDates usDates;
 };
 
 platform::FileTime timeAt(const QDateTime& local) { return platform::FileTime{local.toSecsSinceEpoch(), 0, true}; }

@@ -29,6 +29,7 @@
 #include "scan/resultgrid.h"
 #include "scan/sortgrid.h"
 #include "scan/targets.h"
+#include "usdates.h"
 
 using namespace roomvale;
 using roomvale::testing::exists;
@@ -61,9 +62,8 @@ void recordModelComplaints(QtMsgType type, const QMessageLogContext& context, co
 
 class DirHogTest : public ::testing::Test {
  protected:
+  roomvale::testing::UsDates usDates;
   void SetUp() override {
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    setShortDateFormat(QStringLiteral("M/d/yyyy"));
     writeListSection(kNewFoldersSection, {QString::fromStdString(tree.path() + "/")});
     modelComplaints().clear();
     previousHandler = qInstallMessageHandler(recordModelComplaints);
@@ -71,8 +71,6 @@ class DirHogTest : public ::testing::Test {
   void TearDown() override {
     qInstallMessageHandler(previousHandler);
     EXPECT_TRUE(modelComplaints().isEmpty()) << modelComplaints().join("\n").toStdString();
-    setShortDateFormat(QString());
-    QLocale::setDefault(QLocale::system());
   }
 
   // The window, shown, with only the tree ticked.

@@ -25,6 +25,7 @@
 #include "scan/resultgrid.h"
 #include "scan/sortgrid.h"
 #include "scan/targets.h"
+#include "usdates.h"
 
 using namespace roomvale;
 using roomvale::testing::FixedClock;
@@ -46,9 +47,8 @@ QDateTime at(int y, int m, int d, int hh = 12, int mm = 0) { return QDateTime(QD
 
 class FilesByDateTest : public ::testing::Test {
  protected:
+  roomvale::testing::UsDates usDates;
   void SetUp() override {
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    setShortDateFormat(QStringLiteral("M/d/yyyy"));
     setTimes(tree.file("a.doc", "aaaa"), at(2024, 3, 5, 9), at(1998, 12, 31, 23, 59));
     setTimes(tree.file("b.txt", "bb"), at(1979, 6, 1), at(2020, 1, 1));  // no access date text
     setTimes(tree.file("c.txt", "c"), at(2024, 3, 4), at(1998, 1, 1, 0, 0));
@@ -65,8 +65,6 @@ class FilesByDateTest : public ::testing::Test {
   void TearDown() override {
     setDeletionReviewOpener({});
     setFolderBrowserOpener({});
-    setShortDateFormat(QString());
-    QLocale::setDefault(QLocale::system());
   }
 
   std::unique_ptr<TfrmMods> open() {

@@ -13,6 +13,7 @@
 #include "foundation/helpers.h"
 #include "platform/paths.h"
 #include "scan/grid.h"
+#include "usdates.h"
 
 using namespace roomvale;
 using roomvale::testing::TempTree;
@@ -65,14 +66,7 @@ std::map<std::string, FolderLine> walkLines(FolderWalk walk, const TempTree& t, 
 
 class FolderTotalsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    setShortDateFormat(QStringLiteral("M/d/yyyy"));
-  }
-  void TearDown() override {
-    setShortDateFormat(QString());
-    QLocale::setDefault(QLocale::system());
-  }
+  roomvale::testing::UsDates usDates;
 };
 
 }  // namespace
