@@ -273,10 +273,7 @@ void TfrmClean::FormShow() {
   layout()->activate();
   topPanelHeight_ = pnlTop->height() > 0 ? pnlTop->height() : pnlTop->sizeHint().height();
   winPlace_->RestorePlacement();
-  // Never narrower than the top panel, never lower than twice its height.
-  const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
-  setMinimumSize(std::min(pnlTop->minimumSizeHint().width() + 3, screen.width() - 10),
-                 std::min(2 * (pnlTop->geometry().bottom() + 1), screen.height() - 10));
+  keepTopPanelRoom(this, pnlTop);
   FormResize();
 }
 

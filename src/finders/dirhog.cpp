@@ -204,10 +204,7 @@ void TfrmDirHog::FormShow() {
   btTop->setFocus();
   layout()->activate();
   topPanelHeight_ = pnlTop->height() > 0 ? pnlTop->height() : pnlTop->sizeHint().height();
-  // Never narrower than the drive list's right edge, never lower than twice the top panel.
-  const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
-  setMinimumSize(std::min(pnlTop->minimumSizeHint().width() + 3, screen.width() - 10),
-                 std::min(2 * (pnlTop->geometry().bottom() + 1), screen.height() - 10));
+  keepTopPanelRoom(this, pnlTop);
   FormResize();
 }
 

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -87,6 +88,12 @@ void restoreTopPanel(QWidget* panel, int shownHeight, QAction* shrink, QAction* 
   panel->show();
   shrink->setEnabled(true);
   restore->setEnabled(false);
+}
+
+void keepTopPanelRoom(QWidget* window, QWidget* topPanel) {
+  const QRect screen = window->screen() ? window->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+  window->setMinimumSize(std::min(topPanel->minimumSizeHint().width() + 3, screen.width() - 10),
+                         std::min(2 * (topPanel->geometry().bottom() + 1), screen.height() - 10));
 }
 
 void setFinderColumnWidths(ResultGrid& grid, const std::vector<int>& fixed, int dpiX, int windowWidth) {

@@ -50,6 +50,10 @@ class TRadioGroup : public QGroupBox {
 void shrinkTopPanel(QWidget* panel, QAction* shrink, QAction* restore);
 void restoreTopPanel(QWidget* panel, int shownHeight, QAction* shrink, QAction* restore);
 
+// The window never narrower than its top panel's content plus 3 pixels, never lower than
+// twice the panel's bottom edge, both within the screen.
+void keepTopPanelRoom(QWidget* window, QWidget* topPanel);
+
 // Column widths: `fixed` at 96 pixels per inch, scaled to the screen (but never narrower
 // than the column's header, nor a size or date column than its texts), then the last column takes the rest of the
 // window's width less 25.
