@@ -1,12 +1,12 @@
-// Files by date without windows: reading the date fields, the range test by day, the file
-// date texts and the print title.
+// Files by date without windows: reading the date fields, the range test by day and the
+// file date texts.
 #include <gtest/gtest.h>
 
 #include <QLocale>
 
 #include "finders/daterange.h"
+#include "findertesting.h"
 #include "foundation/helpers.h"
-#include "usdates.h"
 
 using namespace roomvale;
 
@@ -112,13 +112,4 @@ TEST_F(DateRangeTest, UnreadableFieldsAreNamedBeforeAnyWalk) {
   r = rangeFromFields(RangeKind::OnOrBefore, "1/1/1998", "soon");
   ASSERT_TRUE(r.range);
   EXPECT_EQ(r.range->end, QDate(1998, 1, 1));
-}
-
-TEST_F(DateRangeTest, PrintTitles) {
-  EXPECT_EQ(filesByDatePrintTitle(DateKind::LastAccessed, RangeKind::OnOrBefore, "3/5/2024", "x"),
-            "Files Last accessed before 3/5/2024");
-  EXPECT_EQ(filesByDatePrintTitle(DateKind::Created, RangeKind::InBetween, "1/1/1998", "12/31/1998"),
-            "Files Created between 1/1/1998 and 12/31/1998");
-  EXPECT_EQ(filesByDatePrintTitle(DateKind::LastModified, RangeKind::OnOrAfter, "3/5/2024", "x"),
-            "Files Modified after 3/5/2024");
 }

@@ -1,38 +1,24 @@
 // The folder totals of both folder-hog walks on real trees, their folder lines, the
 // percentage against the volume, and the folders Clean? refuses.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <QLocale>
 #include <map>
 
 #include "common/testing.h"
 #include "finders/foldertotals.h"
+#include "findertesting.h"
 #include "foundation/helpers.h"
 #include "platform/paths.h"
 #include "scan/grid.h"
-#include "usdates.h"
 
 using namespace roomvale;
+using roomvale::testing::setFileTimes;
+using roomvale::testing::sparseFile;
 using roomvale::testing::TempTree;
 
 namespace {
 
 constexpr std::uint64_t kThreeGiB = 3ull << 30;
-
-void setAccessTime(const std::string& path, const QDateTime& when) {
-  const timespec times[2] = {{static_cast<time_t>(when.toSecsSinceEpoch()), 0}, {0, UTIME_OMIT}};
-  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
-}
-
-void sparseFile(const std::string& path, std::uint64_t size) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  ASSERT_GE(fd, 0) << path;
-  ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(size)), 0);
-  ::close(fd);
-}
 
 // The lines of one walk over `target`, by path below the tree.
 std::map<std::string, FolderLine> walkLines(FolderWalk walk, const TempTree& t, bool addedFolder = true,
@@ -118,13 +104,13 @@ TEST_F(FolderTotalsTest, BothWalksOnOneTree) {
   t.file("f1", std::string(10, '1'));
   t.file("f2", std::string(20, '2'));
   t.dir("e");
-  setAccessTime(t.file("a/x", std::string(100, 'x')), QDateTime(QDate(2001, 5, 6), QTime(12, 0)));
+  setFileTimes(t.file("a/x", std::string(100, 'x')), QDateTime(QDate(2001, 5, 6), QTime(12, 0)));
   t.file("a/.hid/y", std::string(1000, 'y'));
   t.file("a/b/z", std::string(5, 'z'));
   sparseFile(t / "a/b/big", kThreeGiB);
   // After 2043 a packed date reads negative as a signed number; it is still the latest.
-  setAccessTime(t / "a/b/big", QDateTime(QDate(2050, 1, 2), QTime(12, 0)));
-  setAccessTime(t / "a/b/z", QDateTime(QDate(2003, 1, 1), QTime(12, 0)));
+  setFileTimes(t / "a/b/big", QDateTime(QDate(2050, 1, 2), QTime(12, 0)));
+  setFileTimes(t / "a/b/z", QDateTime(QDate(2003, 1, 1), QTime(12, 0)));
 
   auto main = walkLines(FolderWalk::MainFolders, t);
   ASSERT_EQ(main.size(), 2u);  // the target's own files are in no row
