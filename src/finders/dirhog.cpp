@@ -186,7 +186,7 @@ TfrmDirHog::TfrmDirHog(QWidget* parent) : QDialog(parent) {
   resize(820, 560);
 }
 
-TfrmDirHog::~TfrmDirHog() {}
+TfrmDirHog::~TfrmDirHog() = default;
 
 void TfrmDirHog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
