@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "finders/daterange.h"
 #include "foundation/helpers.h"
 #include "platform/paths.h"
 #include "platform/volumes.h"
@@ -90,7 +91,7 @@ std::optional<FolderLine> parseFolderLine(const QString& line) {
   out.files = digitsValue(field(2));
   out.subfolders = digitsValue(field(3));
   const QString date = field(4);
-  if (!date.isEmpty()) out.latestAccess = packedDate(QLocale().toDate(date, shortDateFormat()));
+  if (!date.isEmpty()) out.latestAccess = packedDate(readShortDate(date).value_or(QDate()));
   // The path as it is: a folder name may begin or end with blanks.
   out.path = platform::fromDisplay(line.mid(tabs[4] + 1));
   if (out.path.empty()) return std::nullopt;

@@ -7,6 +7,8 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <ctime>
 
 namespace roomvale::platform {
 
@@ -120,19 +122,80 @@ bool matchesPattern(std::string_view name, std::string_view pattern) {
   return false;
 }
 
+namespace {
+
+std::optional<std::uint32_t> packFat(int year, int month, int day, int hour, int minute, int second) {
+  if (year < 1980 || year > 2107) return std::nullopt;
+  const std::uint32_t date = (static_cast<std::uint32_t>(year - 1980) << 9) | (static_cast<std::uint32_t>(month) << 5) |
+                             static_cast<std::uint32_t>(day);
+  const std::uint32_t time = (static_cast<std::uint32_t>(hour) << 11) | (static_cast<std::uint32_t>(minute) << 5) |
+                             static_cast<std::uint32_t>(std::min(second, 59) / 2);
+  return (date << 16) | time;
+}
+
+std::int64_t floorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+// A local time from UTC seconds and a fixed offset, by the calendar's arithmetic.
+struct Civil {
+  int year, month, day, hour, minute, second;
+  bool operator==(const Civil&) const = default;
+};
+Civil civilAt(std::int64_t utc, long offset) {
+  const std::int64_t local = utc + offset;
+  const std::int64_t days = floorDiv(local, 86400);
+  const std::int64_t secs = local - days * 86400;
+  // Days since 1970-01-01 to a proleptic Gregorian date (eras of 400 years).
+  const std::int64_t z = days + 719468;
+  const std::int64_t era = floorDiv(z, 146097);
+  const std::int64_t doe = z - era * 146097;
+  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const std::int64_t mp = (5 * doy + 2) / 153;
+  const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  const int year = static_cast<int>(yoe + era * 400 + (month <= 2));
+  return {
+      year, month, day, static_cast<int>(secs / 3600), static_cast<int>(secs / 60 % 60), static_cast<int>(secs % 60)};
+}
+
+Civil civilOf(const struct tm& t) { return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec}; }
+
+}  // namespace
+
 std::optional<std::uint32_t> toFatDateTime(const FileTime& t) {
   if (!t.valid) return std::nullopt;
+  // The local-time service takes a lock and a zone lookup per call, which is much of the
+  // cost per file of a walk. The offset from UTC is asked once per hour of UTC time instead;
+  // an hour whose two ends disagree (a change of offset inside it) or where the arithmetic
+  // does not give what the service gives (leap seconds) is left to the service. The zone
+  // globals are part of the key, so a time-zone change made with tzset() counts at once.
+  struct Hour {
+    std::int64_t hour = INT64_MIN;
+    long zone = 0;
+    int dst = 0;
+    const char* name = nullptr;
+    long offset = 0;
+    bool arithmetic = false;
+  };
+  thread_local Hour cached;
+  const std::int64_t hour = floorDiv(t.sec, 3600);
+  if (hour != cached.hour || cached.zone != ::timezone || cached.dst != ::daylight || cached.name != ::tzname[0]) {
+    const time_t first = static_cast<time_t>(hour * 3600), last = first + 3599;
+    struct tm a {
+    }, b{};
+    const bool known = ::localtime_r(&first, &a) && ::localtime_r(&last, &b);
+    cached = Hour{hour, ::timezone, ::daylight, ::tzname[0], a.tm_gmtoff, false};
+    cached.arithmetic = known && a.tm_gmtoff == b.tm_gmtoff && civilAt(first, a.tm_gmtoff) == civilOf(a) &&
+                        civilAt(last, a.tm_gmtoff) == civilOf(b);
+  }
+  if (cached.arithmetic) {
+    const Civil c = civilAt(t.sec, cached.offset);
+    return packFat(c.year, c.month, c.day, c.hour, c.minute, c.second);
+  }
   const time_t secs = static_cast<time_t>(t.sec);
   struct tm lt {};
   if (!::localtime_r(&secs, &lt)) return std::nullopt;
-  const int year = lt.tm_year + 1900;
-  if (year < 1980 || year > 2107) return std::nullopt;
-  const std::uint32_t date = (static_cast<std::uint32_t>(year - 1980) << 9) |
-                             (static_cast<std::uint32_t>(lt.tm_mon + 1) << 5) | static_cast<std::uint32_t>(lt.tm_mday);
-  const std::uint32_t time = (static_cast<std::uint32_t>(lt.tm_hour) << 11) |
-                             (static_cast<std::uint32_t>(lt.tm_min) << 5) |
-                             static_cast<std::uint32_t>(std::min(lt.tm_sec, 59) / 2);
-  return (date << 16) | time;
+  return packFat(lt.tm_year + 1900, lt.tm_mon + 1, lt.tm_mday, lt.tm_hour, lt.tm_min, lt.tm_sec);
 }
 
 DirReader::~DirReader() { close(); }

@@ -213,6 +213,36 @@ TEST(DirReader, TimesAndFatDateTime) {
   EXPECT_FALSE(toFatDateTime(FileTime{}).has_value());  // "not recorded"
 }
 
+// The packed local time is what the local-time service gives, in zones with summer time,
+// with offsets that are not whole hours, with a half-hour shift, and after the zone changes.
+TEST(FatDateTime, AgreesWithTheLocalTimeServiceInEveryZone) {
+  const char* old = std::getenv("TZ");
+  const std::string saved = old ? old : "";
+  auto reference = [](std::int64_t sec) -> std::optional<std::uint32_t> {
+    const time_t s = static_cast<time_t>(sec);
+    struct tm lt {};
+    if (!::localtime_r(&s, &lt) || lt.tm_year + 1900 < 1980 || lt.tm_year + 1900 > 2107) return std::nullopt;
+    return (static_cast<std::uint32_t>(((lt.tm_year + 1900 - 1980) << 9) | ((lt.tm_mon + 1) << 5) | lt.tm_mday) << 16) |
+           static_cast<std::uint32_t>((lt.tm_hour << 11) | (lt.tm_min << 5) | (std::min(lt.tm_sec, 59) / 2));
+  };
+  for (const char* zone : {"UTC", "Europe/Berlin", "America/New_York", "Asia/Kathmandu", "Australia/Lord_Howe",
+                           "America/St_Johns", "right/Europe/London"}) {
+    ::setenv("TZ", zone, 1);
+    ::tzset();
+    // Every 7 minutes 13 seconds through a year with both summer-time changes, then a
+    // spread over the whole range (and a little beyond).
+    for (std::int64_t s = 1711846800 - 86400 * 200; s < 1711846800 + 86400 * 200; s += 433)
+      ASSERT_EQ(toFatDateTime(FileTime{s, 0, true}), reference(s)) << zone << " " << s;
+    for (std::int64_t s = 300000000; s < 4400000000; s += 86413 * 7 + 3599)
+      ASSERT_EQ(toFatDateTime(FileTime{s, 0, true}), reference(s)) << zone << " " << s;
+  }
+  if (old)
+    ::setenv("TZ", saved.c_str(), 1);
+  else
+    ::unsetenv("TZ");
+  ::tzset();
+}
+
 TEST(Patterns, WildcardRules) {
   // "*.*" and "*" take every name, with or without a dot.
   for (const char* n : {"a.txt", "noext", ".bashrc", "a.b.c"}) {
