@@ -3,6 +3,7 @@
 #pragma once
 
 #include <zip.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace roomvale::testing {
 
@@ -96,6 +98,63 @@ inline std::string textBytes(std::size_t n) {
   for (int line = 0; s.size() < n; ++line) s += "Line " + std::to_string(line) + " of a very ordinary text file.\n";
   s.resize(n);
   return s;
+}
+
+// One entry of an archive laid down byte by byte, for archives no ZIP writer would make.
+struct RawEntry {
+  RawEntry(std::string n, std::string d, bool def = false, std::string bad = {}, long c = -1, unsigned m = 0100644)
+      : name(std::move(n)), data(std::move(d)), deflate(def), payload(std::move(bad)), crc(c), mode(m) {}
+  std::string name;
+  std::string data;         // the file's bytes
+  bool deflate = false;     // stored deflated (from `data`) instead of as is
+  std::string payload;      // when set, the bytes in the archive instead (bad data)
+  long crc = -1;            // when >= 0, the CRC written instead of the right one
+  unsigned mode = 0100644;  // Unix mode in the external attributes
+};
+
+inline std::string rawDeflate(const std::string& data) {
+  z_stream z{};
+  deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&z, data.size()) + 16, '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  z.avail_in = static_cast<uInt>(data.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  deflate(&z, Z_FINISH);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
+// A complete archive of `entries` (local headers, central directory, end record).
+inline std::string rawZip(const std::vector<RawEntry>& entries) {
+  auto u16 = [](std::string& s, unsigned v) { s += char(v & 0xFF), s += char((v >> 8) & 0xFF); };
+  auto u32 = [&](std::string& s, unsigned long v) { u16(s, v & 0xFFFF), u16(s, (v >> 16) & 0xFFFF); };
+  std::string body, central;
+  for (const RawEntry& e : entries) {
+    const std::string bytes = !e.payload.empty() ? e.payload : e.deflate ? rawDeflate(e.data) : e.data;
+    const unsigned long crc =
+        e.crc >= 0 ? static_cast<unsigned long>(e.crc)
+                   : crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(e.data.size()));
+    const unsigned method = e.deflate ? 8 : 0;
+    const unsigned long offset = body.size();
+    u32(body, 0x04034b50), u16(body, 20), u16(body, 0), u16(body, method), u16(body, 0x6000), u16(body, 0x5821);
+    u32(body, crc), u32(body, bytes.size()), u32(body, e.data.size()), u16(body, e.name.size()), u16(body, 0);
+    body += e.name + bytes;
+    u32(central, 0x02014b50), u16(central, 0x031E), u16(central, 20), u16(central, 0), u16(central, method);
+    u16(central, 0x6000), u16(central, 0x5821), u32(central, crc), u32(central, bytes.size());
+    u32(central, e.data.size()), u16(central, e.name.size()), u16(central, 0), u16(central, 0), u16(central, 0);
+    u16(central, 0), u32(central, static_cast<unsigned long>(e.mode) << 16), u32(central, offset);
+    central += e.name;
+  }
+  std::string out = body + central;
+  u32(out, 0x06054b50), u16(out, 0), u16(out, 0), u16(out, entries.size()), u16(out, entries.size());
+  u32(out, central.size()), u32(out, body.size()), u16(out, 0);
+  return out;
+}
+
+inline void writeBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 }  // namespace roomvale::testing
