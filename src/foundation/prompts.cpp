@@ -30,6 +30,8 @@ QMessageBox::StandardButton toStandard(Answer a) {
     case Answer::Cancel: return QMessageBox::Cancel;
     case Answer::Yes: return QMessageBox::Yes;
     case Answer::No: return QMessageBox::No;
+    case Answer::YesToAll: return QMessageBox::YesToAll;
+    case Answer::NoToAll: return QMessageBox::NoToAll;
   }
   return QMessageBox::NoButton;
 }
@@ -51,6 +53,9 @@ class QtPrompts final : public PromptService {
       case Buttons::OkCancel: set = QMessageBox::Ok | QMessageBox::Cancel; break;
       case Buttons::YesNo: set = QMessageBox::Yes | QMessageBox::No; break;
       case Buttons::YesNoCancel: set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
+      case Buttons::YesNoAll:
+        set = QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll | QMessageBox::NoToAll;
+        break;
     }
     QMessageBox box(iconFor(kind), title, text, set, dialogParent());
     box.setDefaultButton(toStandard(defaultButton));
@@ -58,7 +63,9 @@ class QtPrompts final : public PromptService {
       case QMessageBox::Ok: return Answer::Ok;
       case QMessageBox::Yes: return Answer::Yes;
       case QMessageBox::No: return Answer::No;
-      default: return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+      case QMessageBox::YesToAll: return Answer::YesToAll;
+      case QMessageBox::NoToAll: return Answer::NoToAll;
+      default: return buttons == Buttons::YesNo || buttons == Buttons::YesNoAll ? Answer::No : Answer::Cancel;
     }
   }
 

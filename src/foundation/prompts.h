@@ -17,8 +17,9 @@ namespace roomvale {
 enum class MessageKind { Error, Warning, Information, Confirmation };
 
 // Button sets of a question box and the answers it can give.
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class Answer { Ok, Cancel, Yes, No };
+// YesNoAll adds "Yes to all" and "No to all" (a question asked for each item of a batch).
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, YesNoAll };
+enum class Answer { Ok, Cancel, Yes, No, YesToAll, NoToAll };
 
 // Sound played before a box (the caller picks it; showError and showWarning have fixed ones).
 enum class Sound { None, Exclamation, Hand, Beep };
@@ -40,7 +41,7 @@ class PromptService {
   // A modal box with one OK button.
   virtual void message(MessageKind kind, const QString& text, const QString& title, Sound sound) = 0;
   // A modal question; returns the button pressed (closing the box answers Cancel, or No
-  // for Yes/No boxes).
+  // for Yes/No and YesNoAll boxes).
   virtual Answer ask(MessageKind kind, const QString& text, const QString& title, Buttons buttons, Answer defaultButton,
                      Sound sound) = 0;
   // Folder chooser: the chosen folder as native bytes, ending in "/", or nothing.
