@@ -4,8 +4,10 @@
 #include <QString>
 #include <memory>
 
+#include "archive/unzipit.h"
 #include "archive/zipnames.h"
 #include "deletion/really.h"
+#include "finders/cache.h"
 #include "finders/clean.h"
 #include "finders/dirhog.h"
 #include "finders/filemod.h"
@@ -45,11 +47,11 @@ void openTool(Tool tool, QWidget* owner, bool findDuplicates) {
     case Tool::QuickClean: openQuickClean(owner); return;
     case Tool::FilesByDate: openFilesByDate(owner); return;
     case Tool::FolderHogs: openFolderHogs(owner); return;
+    case Tool::InternetCache: openInternetCache(owner); return;
+    case Tool::Unzip: openUnzip(owner); return;
     case Tool::Duplicates:
     case Tool::Statistics:
-    case Tool::Browse:
-    case Tool::InternetCache:
-    case Tool::Unzip: notAvailable(); return;
+    case Tool::Browse: notAvailable(); return;
   }
 }
 

@@ -61,4 +61,28 @@ std::optional<std::string> tokenFromArchiveName(const std::string& archivePath) 
   return name.substr(prefix.size(), dash - prefix.size());
 }
 
+ArchiveOrigin archiveOrigin(const std::string& archivePath, const std::vector<platform::Volume>& volumes) {
+  ArchiveOrigin origin;
+  const auto token = tokenFromArchiveName(archivePath);
+  if (!token) return origin;
+  origin.token = *token;
+  const auto root = mountPointForToken(*token, volumes);
+  origin.kind = root ? ArchiveOrigin::Kind::Mounted : ArchiveOrigin::Kind::NotMounted;
+  if (root) origin.mountPoint = *root;
+  return origin;
+}
+
+ArchiveOrigin archiveOrigin(const std::string& archivePath) {
+  return archiveOrigin(archivePath, platform::listVolumes());
+}
+
+bool isOriginalRoot(const std::string& folder, const ArchiveOrigin& origin) {
+  if (origin.kind != ArchiveOrigin::Kind::Mounted) return false;
+  auto plain = [](std::string p) {
+    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    return p;
+  };
+  return plain(folder) == plain(origin.mountPoint);
+}
+
 }  // namespace roomvale

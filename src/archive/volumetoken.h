@@ -34,4 +34,22 @@ std::optional<std::string> mountPointForToken(const std::string& token);
 // with "Drive-" or no "-" follows the token ("Drive-notes.zip").
 std::optional<std::string> tokenFromArchiveName(const std::string& archivePath);
 
+// Where the files of an archive came from: the volume its token stands for.
+struct ArchiveOrigin {
+  enum class Kind {
+    Mounted,     // `mountPoint` is the original root
+    NotMounted,  // the name has a token, but no one mounted volume has it
+    Unknown,     // the name carries no token: no folder is the original root
+  };
+  Kind kind = Kind::Unknown;
+  std::string token;
+  std::string mountPoint;
+};
+ArchiveOrigin archiveOrigin(const std::string& archivePath, const std::vector<platform::Volume>& volumes);
+ArchiveOrigin archiveOrigin(const std::string& archivePath);
+
+// True when restoring into `folder` puts the files back where they were: it is the
+// original root (trailing "/" ignored; mount points are compared exactly).
+bool isOriginalRoot(const std::string& folder, const ArchiveOrigin& origin);
+
 }  // namespace roomvale

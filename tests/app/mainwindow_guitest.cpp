@@ -183,6 +183,8 @@ QString windowOf(const char* button) {
   if (name == "btFiles") return "frmMods";
   if (name == "btDirHogs") return "frmDirHog";
   if (name == "btBuild") return "frmNoDelete";
+  if (name == "btClearCache") return "frmCache";
+  if (name == "btZip") return "frmUnZipIt";
   return {};
 }
 
