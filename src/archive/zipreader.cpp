@@ -205,9 +205,9 @@ RestoreSummary ZipRestorer::run(const ZipReader& archive, const std::string& des
     zip_stat_t st;
     if (zip_stat_index(za, i, 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE)) totalBytes_ += st.size;
   }
-  int e = folders_.open(destination);
-  if (e == 0 && ::faccessat(folders_.rootFd(), ".", W_OK | X_OK, 0) != 0) e = errno;
-  if (e != 0) {
+  // The folder itself need not be writable ("/" is not, for most users): the folders
+  // below it that receive files must be.
+  if (const int e = folders_.open(destination); e != 0) {
     // One report instead of the same failure for every entry.
     folders_.close();
     summary_.destinationError = sysText(e);

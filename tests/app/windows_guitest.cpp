@@ -11,11 +11,16 @@
 #include <functional>
 #include <memory>
 
+#include "archive/getfldr.h"
+#include "archive/password.h"
+#include "archive/savezip.h"
+#include "archive/unzipit.h"
 #include "archive/zipoptions.h"
 #include "common/testing.h"
 #include "deletion/deldir.h"
 #include "deletion/deletedview.h"
 #include "deletion/really.h"
+#include "finders/cache.h"
 #include "finders/clean.h"
 #include "finders/templist.h"
 #include "foundation/pump.h"
@@ -89,6 +94,11 @@ TEST(WindowLayout, EveryWindowFitsItsControls) {
          return w;
        }},
       {"frmZipOptions", [] { return new TfrmZipOptions; }},
+      {"frmCache", [] { return new TfrmCache; }},
+      {"frmUnZipIt", [] { return new TfrmUnZipIt; }},
+      {"frmZipDirectory", [] { return new TfrmZipDirectory; }},
+      {"frmGetFolderName", [] { return new TfrmGetFolderName; }},
+      {"frmPassword", [] { return new TfrmPassword; }},
       {"frmNoDelete", [] { return new TfrmNoDelete; }},
       {"frmKeepFiles", [] { return new TfrmKeepFiles; }},
       {"frmEditFolder", [] { return new TfrmEditFolder; }},

@@ -84,6 +84,22 @@ TEST(VolumeToken, ReadFromArchiveFileNames) {
   EXPECT_EQ(tokenFromArchiveName("/x/Old.zip"), std::nullopt);
 }
 
+TEST(VolumeToken, TheOriginalRootOfAnArchiveIsItsMountedVolume) {
+  const std::vector<platform::Volume> mounted = {volume("/"), volume("/media/ann/USB 2")};
+  const ArchiveOrigin usb = archiveOrigin("/z/Drive-media_ann_USB_2-TempClean06Sep970533.zip", mounted);
+  EXPECT_EQ(usb.kind, ArchiveOrigin::Kind::Mounted);
+  EXPECT_TRUE(isOriginalRoot("/media/ann/USB 2/", usb));
+  EXPECT_FALSE(isOriginalRoot("/media/ann/usb 2", usb));  // mount points differ by case
+  EXPECT_FALSE(isOriginalRoot("/media/ann/USB 2/Restore", usb));
+  EXPECT_EQ(archiveOrigin("/z/Drive-media_bob-06Sep970533.zip", mounted).kind, ArchiveOrigin::Kind::NotMounted);
+  // No token, no original root: every folder is asked about.
+  for (const char* name : {"/z/Old.zip", "/z/Drive-notes.zip"}) {
+    const ArchiveOrigin none = archiveOrigin(name, mounted);
+    EXPECT_EQ(none.kind, ArchiveOrigin::Kind::Unknown) << name;
+    EXPECT_FALSE(isOriginalRoot("/", none));
+  }
+}
+
 TEST(ArchiveName, StampAndParts) {
   LocaleGuard english(QLocale(QLocale::English, QLocale::UnitedStates));
   ZipPathGuard folder("/srv/zips/");
