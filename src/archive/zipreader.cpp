@@ -12,6 +12,7 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "archive/ziperror.h"
 #include "archive/zipnames.h"
 #include "platform/paths.h"
 
@@ -23,14 +24,6 @@ constexpr std::size_t kChunk = 256 * 1024;
 constexpr zip_uint16_t kExtendedTimestamp = 0x5455;
 
 QString sysText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
-
-QString zipText(int code) {
-  zip_error_t e;
-  zip_error_init_with_code(&e, code);
-  QString text = QString::fromUtf8(zip_error_strerror(&e));
-  zip_error_fini(&e);
-  return text;
-}
 
 QString zipText(zip_error_t* e) { return QString::fromUtf8(zip_error_strerror(e)); }
 
@@ -97,13 +90,13 @@ bool ZipReader::open(const std::string& path, QString* why) {
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    return failWith(zipText(ZIP_ER_NOZIP));
+    return failWith(zipErrorText(ZIP_ER_NOZIP));
   }
   int err = 0;
   za_ = zip_fdopen(fd, 0, &err);
   if (!za_) {
     ::close(fd);
-    return failWith(zipText(err));
+    return failWith(zipErrorText(err));
   }
   path_ = path;
   return true;
@@ -345,7 +338,7 @@ ZipRestorer::Copied ZipRestorer::copyEntry(zip_t* za, std::uint64_t index, const
   // The password that worked last is tried first; then the user is asked, a few times.
   QByteArray tried = password;
   int asked = 0;
-  detail = zipText(ZIP_ER_NOPASSWD);
+  detail = zipErrorText(ZIP_ER_NOPASSWD);
   for (;;) {
     if (tried.isEmpty()) {
       if (asked >= passwordAttempts || !hooks_.password) return Copied::Failed;
@@ -376,7 +369,7 @@ ZipRestorer::Copied ZipRestorer::copyEntry(zip_t* za, std::uint64_t index, const
       detail = sysText(errno);
       return Copied::Failed;
     }
-    detail = zipText(ZIP_ER_WRONGPASSWD);
+    detail = zipErrorText(ZIP_ER_WRONGPASSWD);
     tried.clear();
   }
 }
@@ -397,7 +390,7 @@ ZipRestorer::Copied ZipRestorer::copyData(void* file, int fd, std::uint64_t size
     sum = crc32(sum, reinterpret_cast<const Bytef*>(buffer_.data()), static_cast<uInt>(n));
     total += n;
     if (total > size) {
-      detail = zipText(ZIP_ER_INCONS);
+      detail = zipErrorText(ZIP_ER_INCONS);
       return Copied::Failed;
     }
     if (!writeAll(fd, buffer_.data(), n)) {
@@ -407,7 +400,7 @@ ZipRestorer::Copied ZipRestorer::copyData(void* file, int fd, std::uint64_t size
     progress(n);
   }
   if (total != size || static_cast<std::uint32_t>(sum) != crc) {
-    detail = zipText(ZIP_ER_CRC);
+    detail = zipErrorText(ZIP_ER_CRC);
     return Copied::Failed;
   }
   return Copied::Ok;

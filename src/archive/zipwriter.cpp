@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "archive/utf8.h"
+#include "archive/ziperror.h"
 #include "platform/paths.h"
 
 namespace roomvale {
@@ -264,14 +265,6 @@ void setComment(zip_t* za, const QString& comment) {
   if (QByteArray(current ? current : "", current ? length : 0) == wanted) return;
   zip_set_archive_comment(za, wanted.isEmpty() ? nullptr : wanted.constData(),
                           static_cast<zip_uint16_t>(wanted.size()));
-}
-
-QString zipErrorText(int code) {
-  zip_error_t e;
-  zip_error_init_with_code(&e, code);
-  QString text = QString::fromUtf8(zip_error_strerror(&e));
-  zip_error_fini(&e);
-  return text;
 }
 
 // Reads the file of `q` once, appending its deflated form to the spool, and keeps the

@@ -4,7 +4,6 @@
 
 #include <QRegularExpression>
 #include <algorithm>
-#include <cstdlib>
 #include <unordered_set>
 
 #include "foundation/inifile.h"
@@ -28,19 +27,20 @@ std::string home() { return platform::homeFolder(); }
 
 std::vector<std::string> chromium(const char* browser) {
   return chromiumFamilyCaches(platform::joinPath(platform::configRoot(), browser),
-                              platform::joinPath(cacheHome(), browser));
+                              platform::joinPath(platform::cacheHome(), browser));
 }
 
 std::vector<std::string> firefoxFamily() {
-  std::vector<std::string> out = firefoxFamilyCaches(home() + "/.mozilla/firefox", cacheHome() + "/mozilla/firefox");
-  for (std::string& f : firefoxFamilyCaches(home() + "/.librewolf", cacheHome() + "/librewolf"))
+  std::vector<std::string> out =
+      firefoxFamilyCaches(home() + "/.mozilla/firefox", platform::cacheHome() + "/mozilla/firefox");
+  for (std::string& f : firefoxFamilyCaches(home() + "/.librewolf", platform::cacheHome() + "/librewolf"))
     out.push_back(std::move(f));
   return out;
 }
 
 std::vector<std::string> mailClient() {
   std::vector<std::string> out;
-  for (std::string& f : firefoxFamilyCaches(home() + "/.thunderbird", cacheHome() + "/thunderbird"))
+  for (std::string& f : firefoxFamilyCaches(home() + "/.thunderbird", platform::cacheHome() + "/thunderbird"))
     if (isFolder(f)) out.push_back(std::move(f));
   return out;
 }
@@ -56,13 +56,6 @@ std::vector<std::string> consult(bool CacheSource::*when) {
 }
 
 }  // namespace
-
-std::string cacheHome() {
-  const char* xdg = std::getenv("XDG_CACHE_HOME");
-  std::string root = xdg && *xdg == '/' ? xdg : home() + "/.cache";
-  while (root.size() > 1 && root.back() == '/') root.pop_back();
-  return root;
-}
 
 const std::vector<CacheSource>& cacheSources() {
   static const std::vector<CacheSource> sources = {

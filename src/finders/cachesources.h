@@ -51,9 +51,6 @@ std::vector<std::string> firefoxFamilyCaches(const std::string& profilesFolder, 
 // The cache folders of a Chromium-family browser's profiles in `configFolder`.
 std::vector<std::string> chromiumFamilyCaches(const std::string& configFolder, const std::string& cacheFolder);
 
-// $XDG_CACHE_HOME or ~/.cache, without trailing "/".
-std::string cacheHome();
-
 // Whole days between `today` and the day of the last access (local time), either way
 // round; -1 when the access time has no FAT date (none kept, or outside 1980-2107).
 int accessAge(const platform::FileTime& access, const QDate& today);

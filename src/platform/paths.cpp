@@ -172,6 +172,8 @@ std::string configRoot() { return xdgOr("XDG_CONFIG_HOME", "/.config"); }
 
 std::string dataHome() { return xdgOr("XDG_DATA_HOME", "/.local/share"); }
 
+std::string cacheHome() { return xdgOr("XDG_CACHE_HOME", "/.cache"); }
+
 std::string userDataFolder() { return dataHome() + "/Roomvale"; }
 
 std::string ensureUserDataFolder() {

@@ -24,6 +24,8 @@ std::string fromDisplay(const QString& text);
 std::string configRoot();
 // $XDG_DATA_HOME or ~/.local/share, without trailing "/".
 std::string dataHome();
+// $XDG_CACHE_HOME or ~/.cache, without trailing "/".
+std::string cacheHome();
 // The per-user data folder of the program: dataHome() + "/Roomvale" (not created here).
 std::string userDataFolder();
 // Creates userDataFolder() when missing; returns it.

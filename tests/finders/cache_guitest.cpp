@@ -84,7 +84,8 @@ TEST_F(CacheWindowTest, AFirstRunWithoutBrowsersStoresAnEmptyListThatStaysEmpty)
   again.show();
   EXPECT_EQ(again.ListBox1->count(), 0);
   again.btInitClick();
-  EXPECT_EQ(listed(again), QStringList{platform::toDisplay(cacheHome() + "/chromium/Default/Cache/Cache_Data")});
+  EXPECT_EQ(listed(again),
+            QStringList{platform::toDisplay(platform::cacheHome() + "/chromium/Default/Cache/Cache_Data")});
   EXPECT_FALSE(again.btInit->isVisible());
 }
 
@@ -92,7 +93,7 @@ TEST_F(CacheWindowTest, DeletingFoldersAsksAndTheLastOneBringsInitializeBack) {
   chromiumProfile();
   TfrmCache w;
   w.show();
-  const QString folder = platform::toDisplay(cacheHome() + "/chromium/Default/Cache/Cache_Data");
+  const QString folder = platform::toDisplay(platform::cacheHome() + "/chromium/Default/Cache/Cache_Data");
   EXPECT_EQ(listed(w), QStringList{folder});
   EXPECT_FALSE(w.btInit->isVisible());
   box.folders.push_back(std::string("/srv/cache/"));

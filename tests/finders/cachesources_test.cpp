@@ -38,7 +38,7 @@ class CacheSourcesTest : public ::testing::Test {
     std::ofstream(path) << content;
   }
   const std::string home = platform::homeFolder();
-  const std::string cache = cacheHome();
+  const std::string cache = platform::cacheHome();
 };
 
 TEST_F(CacheSourcesTest, EachFamilyGivesItsProfilesCachesInSourceOrder) {
