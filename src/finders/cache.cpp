@@ -155,7 +155,9 @@ void TfrmCache::WriteOutToDisk() {
 
 void TfrmCache::btAddClick() {
   const auto folder = prompts().chooseFolder(QStringLiteral("Select an internet Cache folder"), QString(), "/");
-  if (folder) addFolder(*folder);
+  if (!folder) return;
+  addFolder(*folder);
+  btInit->hide();  // shown only while the list is empty
 }
 
 void TfrmCache::btDelClick() {
