@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "finders/cachesources.h"
+#include "finders/finderparts.h"
 #include "foundation/clock.h"
 #include "foundation/inifile.h"
 #include "foundation/prompts.h"
@@ -23,13 +24,6 @@ namespace {
 const QString kSection = QStringLiteral("CacheFiles");
 constexpr int kPathRole = Qt::UserRole;
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& text) {
-  auto* b = new QPushButton(text, parent);
-  b->setObjectName(QLatin1String(name));
-  b->setAutoDefault(false);
-  return b;
-}
-
 }  // namespace
 
 int openInternetCache(QWidget* owner) {
@@ -42,35 +36,30 @@ TfrmCache::TfrmCache(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Internet Browser Cache Folders"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
-  lblTitle = new QLabel(QStringLiteral("Internet Browser Cache Folders"), this);
-  lblTitle->setObjectName(QStringLiteral("lblTitle"));
+  lblTitle = makeLabel(this, "lblTitle", QStringLiteral("Internet Browser Cache Folders"));
   QFont big = lblTitle->font();
   big.setPointSizeF(big.pointSizeF() * 1.5);
   big.setBold(true);
   lblTitle->setFont(big);
   ListBox1 = new QListWidget(this);
   ListBox1->setObjectName(QStringLiteral("ListBox1"));
-  lblNote = new QLabel(
+  lblNote = makeLabel(
+      this, "lblNote",
       QStringLiteral("As you use the internet, temporary files are saved in a disk cache which can grow quite large.  "
                      "To reclaim disk space you can decrease the amount of space that the cache uses (see your "
-                     "internet browser documentation) or you can periodically clear it out."),
-      this);
-  lblNote->setObjectName(QStringLiteral("lblNote"));
+                     "internet browser documentation) or you can periodically clear it out."));
   lblNote->setWordWrap(true);
-  lblAge = new QLabel(QStringLiteral("Clear all files that have not been accessed in "), this);
-  lblAge->setObjectName(QStringLiteral("lblAge"));
+  lblAge = makeLabel(this, "lblAge", QStringLiteral("Clear all files that have not been accessed in "));
   nDays = new QSpinBox(this);
   nDays->setObjectName(QStringLiteral("nDays"));
   nDays->setRange(0, 100);
-  lblDays = new QLabel(QStringLiteral("days"), this);
-  lblDays->setObjectName(QStringLiteral("lblDays"));
-  btAdd = makeButton(this, "btAdd", QStringLiteral("&Add a folder"));
-  btDel = makeButton(this, "btDel", QStringLiteral("&Delete a folder"));
-  btInit = makeButton(this, "btInit", QStringLiteral("&Initialize"));
-  btClear = makeButton(this, "btClear", QStringLiteral("&Clear internet cache"));
+  lblDays = makeLabel(this, "lblDays", QStringLiteral("days"));
+  btAdd = makeButton(this, "btAdd", QStringLiteral("&Add a folder"), QString());
+  btDel = makeButton(this, "btDel", QStringLiteral("&Delete a folder"), QString());
+  btInit = makeButton(this, "btInit", QStringLiteral("&Initialize"), QString());
+  btClear = makeButton(this, "btClear", QStringLiteral("&Clear internet cache"), QString());
   btClear->setDefault(true);
-  btClose = makeButton(this, "btClose", QStringLiteral("Close"));
-  btClose->setToolTip(QStringLiteral("Close window"));
+  btClose = makeButton(this, "btClose", QStringLiteral("Close"), QStringLiteral("Close window"));
 
   auto* listRow = new QHBoxLayout;
   listRow->addWidget(ListBox1, 1);

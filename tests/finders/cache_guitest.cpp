@@ -15,6 +15,7 @@
 #include "deletion/reviewlist.h"
 #include "finders/cache.h"
 #include "finders/cachesources.h"
+#include "finders/findertesting.h"
 #include "foundation/settings.h"
 #include "platform/paths.h"
 
@@ -119,9 +120,7 @@ TEST_F(CacheWindowTest, ClearHandsOldFilesToTheReviewOnceAndStaysOpen) {
   rt::FixedClock clock(QDateTime(QDate(2024, 5, 2), QTime(9, 0)));
   auto cacheFile = [&](const std::string& rel, int daysAgo) {
     const std::string p = t.file(rel, std::string(100, 'c'));
-    const timespec times[2] = {{QDateTime(QDate(2024, 5, 2).addDays(-daysAgo), QTime(8, 0)).toSecsSinceEpoch(), 0},
-                               {0, UTIME_OMIT}};
-    ::utimensat(AT_FDCWD, p.c_str(), times, 0);
+    rt::setFileTimes(p, QDateTime(QDate(2024, 5, 2).addDays(-daysAgo), QTime(8, 0)));
     return p;
   };
   const std::string old = cacheFile("c/old", 5);

@@ -9,6 +9,7 @@
 
 #include "common/testing.h"
 #include "finders/cachesources.h"
+#include "finders/findertesting.h"
 #include "foundation/clock.h"
 #include "platform/paths.h"
 
@@ -84,8 +85,7 @@ TEST_F(CacheSourcesTest, FilesAreClearedByCalendarDaysSinceTheirLastAccess) {
   testing::FixedClock clock(QDateTime(QDate(2024, 3, 15), QTime(0, 30)));
   auto at = [&](const std::string& rel, QDateTime access) {
     const std::string p = t.file(rel, std::string(static_cast<std::size_t>(rel.size()), 'x'));
-    const timespec times[2] = {{access.toSecsSinceEpoch(), 0}, {0, UTIME_OMIT}};
-    ::utimensat(AT_FDCWD, p.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    testing::setFileTimes(p, access);
     return p;
   };
   const QDate today(2024, 3, 15);
