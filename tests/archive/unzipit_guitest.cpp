@@ -179,4 +179,22 @@ TEST_F(UnzipWindowTest, EncryptedEntriesAskForThePasswordInItsWindow) {
   EXPECT_EQ(box.texts().last(), "Files were unzipped");
 }
 
+TEST_F(UnzipWindowTest, ARunThatRestoresNothingReportsEachEntryAndNoSuccess) {
+  const std::string archive = zips + "Drive-root-hostile.zip";
+  rt::writeBytes(archive, rt::rawZip({rt::RawEntry("../evil", "x"), rt::RawEntry("ok/../../evil2", "y")}));
+  const std::string out = tree.dir("out");
+  TfrmUnZipIt w;
+  w.show();
+  w.FileListBox1->setCurrentRow(0);
+  rt::whenShown("frmZipDirectory", [&](QWidget* d) {
+    qobject_cast<TfrmZipDirectory*>(d)->DLB->setFolder(out);
+    qobject_cast<TfrmZipDirectory*>(d)->Button1->click();
+  });
+  w.btExtract->click();
+  const QString from = " from " + platform::toDisplay(archive);
+  EXPECT_EQ(box.texts().mid(1), (QStringList{"Cannot extract ../evil" + from, "Cannot extract ok/../../evil2" + from}));
+  EXPECT_FALSE(rt::exists(tree / "evil"));
+  EXPECT_FALSE(rt::exists(tree / "evil2"));
+}
+
 }  // namespace

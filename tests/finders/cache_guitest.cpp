@@ -97,9 +97,15 @@ TEST_F(CacheWindowTest, DeletingFoldersAsksAndTheLastOneBringsInitializeBack) {
   const QString folder = platform::toDisplay(platform::cacheHome() + "/chromium/Default/Cache/Cache_Data");
   EXPECT_EQ(listed(w), QStringList{folder});
   EXPECT_FALSE(w.btInit->isVisible());
-  box.folders.push_back(std::string("/srv/cache/"));
+  box.folders.push_back(std::string("/srv/ca\tche/"));
   w.btAdd->click();
-  EXPECT_EQ(listed(w), (QStringList{folder, "/srv/cache/"}));
+  EXPECT_EQ(listed(w), (QStringList{folder, "/srv/ca\tche/"}));
+  w.WriteOutToDisk();  // a TAB in a folder name is stored whole
+  {
+    TfrmCache again;
+    again.show();
+    EXPECT_EQ(listed(again), listed(w));
+  }
 
   select(w, 0);
   box.answers = {Answer::Cancel, Answer::Ok, Answer::Ok};
