@@ -1,10 +1,12 @@
 #include "foundation/winplace.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include "foundation/helpers.h"
 #include "foundation/settings.h"
@@ -91,8 +93,11 @@ void applyPlacement(QWidget* window, const WindowPlacement& p) {
   }
 
   window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
-  window->move(pos);
   window->resize(size);
+  window->move(pos);
+  // A window restored as it is shown has its native window but no frame yet, so move()
+  // would put the client area where the frame belongs; the platform places the frame.
+  if (QWindow* handle = window->windowHandle()) handle->setFramePosition(pos);
   switch (p.showCmd) {
     case kShowMaximized: window->setWindowState(Qt::WindowMaximized); break;
     case kShowMinimized:
@@ -116,6 +121,17 @@ TWinPlace::TWinPlace(QWidget* owner) : QObject(owner) {
   Section = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
   Identifier = owner ? owner->objectName() : QString();
   Delimiter = QStringLiteral(" ");
+  if (owner) owner->installEventFilter(this);
+}
+
+bool TWinPlace::eventFilter(QObject* watched, QEvent* event) {
+  // Closing destroys the native window (and with it the frame) before the owner's
+  // destructor saves, so the placement is taken while it is still there.
+  const QWidget* owner = ownerWindow();
+  if (watched == owner && (event->type() == QEvent::Close || event->type() == QEvent::Hide) &&
+      owner->testAttribute(Qt::WA_WState_Created))
+    lastSeen_ = placementOf(owner);
+  return QObject::eventFilter(watched, event);
 }
 
 QWidget* TWinPlace::ownerWindow() const { return qobject_cast<QWidget*>(parent()); }
@@ -148,9 +164,15 @@ void TWinPlace::RestorePlacement() {
 
 void TWinPlace::SavePlacement() {
   const QWidget* owner = ownerWindow();
-  // Like a failed placement query: a window never created on screen has nothing to save.
-  if (!owner || !owner->testAttribute(Qt::WA_WState_Created)) return;
-  writeIniString(IniFileName, Section, identifier(), formatPlacement(placementOf(owner), delimiter()));
+  if (!owner) return;
+  WindowPlacement p;
+  if (owner->testAttribute(Qt::WA_WState_Created))
+    p = placementOf(owner);
+  else if (lastSeen_)
+    p = *lastSeen_;
+  else
+    return;  // like a failed placement query: never on screen, nothing to save
+  writeIniString(IniFileName, Section, identifier(), formatPlacement(p, delimiter()));
 }
 
 }  // namespace roomvale

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -69,8 +70,10 @@ class TWinPlace : public QObject {
   // Applies the stored placement when left < right; otherwise leaves the window alone (or
   // centres it, after CentreOnFirstShow found nothing stored).
   void RestorePlacement();
-  // Stores the window's placement. Silently does nothing for a window that was never
-  // created on screen; a write failure is ignored.
+  // Stores the window's placement: the live one, or the one it had when it was closed
+  // (closing a window destroys its native window, long before the owner's destructor).
+  // Silently does nothing for a window that was never created on screen; a write failure is
+  // ignored.
   void SavePlacement();
 
   // The stored text ("" when none).
@@ -80,12 +83,16 @@ class TWinPlace : public QObject {
   // the window on the screen instead.
   void CentreOnFirstShow();
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   QWidget* ownerWindow() const;
   QString identifier() const;
   QString delimiter() const;
 
   bool centreOnShow_ = false;
+  std::optional<WindowPlacement> lastSeen_;
 };
 
 }  // namespace roomvale

@@ -247,6 +247,38 @@ TEST_F(MainWindowTest, FinderButtonsPassTheGateWithSafeHarborList) {
   EXPECT_TRUE(main->findDuplicates());
 }
 
+// The quick clean as the user meets it: opened from the main window, moved and resized,
+// closed with Close or with its close box, opened again where it was left.
+TEST_F(MainWindowTest, QuickCleanRemembersItsPlacementAcrossBothWaysOfClosing) {
+  start(true);
+  const std::string ini = platform::configRoot() + "/roomval.ini";
+  std::filesystem::remove(ini);
+  const QRect wanted[] = {QRect(40, 50, 1000, 700), QRect(70, 30, 900, 640)};
+  const QString closeWith[] = {"btClose", ""};  // "" = the close box
+  QRect seen;
+  for (int round = 0; round < 3; ++round) {
+    testing::whenShown("frmClean", [&](QWidget* w) {
+      seen = QRect(w->frameGeometry().topLeft(), w->size());
+      if (round == 2) {
+        w->close();
+        return;
+      }
+      w->move(wanted[round].topLeft());
+      w->resize(wanted[round].size());
+      QCoreApplication::processEvents();
+      if (closeWith[round].isEmpty())
+        w->close();
+      else
+        w->findChild<QPushButton*>(closeWith[round])->click();
+    });
+    QTest::mouseClick(button("btClean"), Qt::LeftButton);
+    if (round > 0) {
+      EXPECT_EQ(seen, wanted[round - 1]) << round;
+    }
+    EXPECT_TRUE(std::filesystem::exists(ini)) << round;
+  }
+}
+
 TEST_F(MainWindowTest, BuildThatFindsFoldersOpensTheFindersWithoutRestart) {
   // A configuration file that names an existing folder, so the build finds at least one.
   testing::TempTree tree;
