@@ -121,6 +121,8 @@ class GridData {
   // Read access for sorting, printing and exports.
   std::uint32_t rowIdAt(int pos) const { return order_[static_cast<std::size_t>(pos)]; }
   const GridRow& rowById(std::uint32_t id) const { return rows_[id]; }
+  // Row ids run from 0 below this (removed rows keep theirs).
+  std::uint32_t rowIdCount() const { return static_cast<std::uint32_t>(rows_.size()); }
   std::string_view nameOf(const GridRow& row) const { return {arena_.data() + row.nameOff, row.nameLen}; }
   const std::string& folderText(std::uint32_t folder) const { return folders_[folder]; }
   std::size_t folderCount() const { return folders_.size(); }

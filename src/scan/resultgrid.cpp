@@ -13,6 +13,7 @@
 #include "foundation/prompts.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
+#include "scan/columnfit.h"
 #include "scan/exports.h"
 #include "scan/markimage.h"
 #include "scan/printit.h"
@@ -133,7 +134,20 @@ ResultGrid::ResultGrid(GridSpec shape, QWidget* owner)
   connect(view_->horizontalHeader(), &QHeaderView::sectionClicked, this, &ResultGrid::headerClicked);
   connect(view_, &ResultGridView::rowDoubleClicked, this, &ResultGrid::gridDblClick);
   connect(view_, &ResultGridView::deleteKeyReleased, this, &ResultGrid::DeleteAllFiles);
+  // Rows reach the view in batches; the widths follow each batch.
+  connect(model_, &QAbstractItemModel::rowsInserted, this, &ResultGrid::fitColumns);
+  connect(model_, &QAbstractItemModel::headerDataChanged, this, &ResultGrid::fitColumns);
+  connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+    if (fit_) fit_->reset();
+    fitColumns();
+  });
+  connect(model_, &ResultModel::cellTextSet, this, [this](int column, const QString& text) {
+    if (fit_) fit_->take(column, text);
+    fitColumns();
+  });
 }
+
+ResultGrid::~ResultGrid() = default;
 
 std::vector<bool>& ResultGrid::directions() { return roomvale::sortDirections(shape()); }
 
@@ -307,7 +321,28 @@ bool ResultGrid::handOver(const QString& sourceTag) {
 }
 
 void ResultGrid::setColumnWidths(const std::vector<int>& widths) {
-  for (std::size_t i = 0; i < widths.size(); ++i) view_->setColumnWidth(static_cast<int>(i), std::max(widths[i], 0));
+  ruleWidths_ = widths;
+  fitColumns();
+}
+
+void ResultGrid::fitColumns() {
+  if (!fit_ || fit_->font() != view_->font()) {
+    fit_ = std::make_unique<ColumnFit>(view_->font(), shape().highlightColumn);
+  }
+  fit_->update(data());
+  // The text sits 2 pixels in from each side of the cell, which loses one pixel to the grid
+  // line; a marked cell starts its text after the mark picture.
+  constexpr int kPadding = 2 + 2 + 1 + 1;
+  constexpr int kMarkPicture = 16;
+  const QHeaderView* header = view_->horizontalHeader();
+  for (int c = 0; c < data().columnCount(); ++c) {
+    int w = c < static_cast<int>(ruleWidths_.size()) ? std::max(ruleWidths_[static_cast<std::size_t>(c)], 0)
+                                                     : view_->columnWidth(c);
+    int text = fit_->textWidth(c);
+    if (text > 0) text += kPadding + (c == shape().markColumn ? kMarkPicture : 0);
+    w = std::max({w, text, header->sectionSizeHint(c)});
+    if (view_->columnWidth(c) != w) view_->setColumnWidth(c, w);
+  }
 }
 
 std::vector<int> ResultGrid::columnWidths() const {

@@ -11,6 +11,7 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@
 #include "scan/resultmodel.h"
 
 namespace roomvale {
+
+class ColumnFit;
 
 // Windows that open on one file (the viewer, the details window) and the folder browser
 // live in later subsystems; they install themselves here. Until then the items do nothing.
@@ -67,6 +70,7 @@ class ResultGrid : public QObject {
 
  public:
   ResultGrid(GridSpec shape, QWidget* owner);
+  ~ResultGrid() override;
 
   ResultGridView* view() const { return view_; }
   ResultModel* model() const { return model_; }
@@ -119,12 +123,14 @@ class ResultGrid : public QObject {
   // was completed, so the finder closes.
   bool handOver(const QString& sourceTag);
 
-  // Column widths in pixels (the window's resize rule decides them).
+  // Column widths in pixels: the window's resize rule gives the least width of each; a
+  // column is never narrower than its header or its widest text (in the view's font).
   void setColumnWidths(const std::vector<int>& widths);
   std::vector<int> columnWidths() const;
 
  private:
   void writeStatus(const QString& text);
+  void fitColumns();
 
   QWidget* owner_;
   ResultModel* model_;
@@ -134,6 +140,8 @@ class ResultGrid : public QObject {
   std::vector<QPointer<QAction>> sortActions_;
   QPointer<QAction> highlightAction_;
   int checkedSort_ = 0;
+  std::vector<int> ruleWidths_;
+  std::unique_ptr<ColumnFit> fit_;
 };
 
 }  // namespace roomvale

@@ -108,6 +108,7 @@ void ResultModel::removeRow(int pos) {
 void ResultModel::setCellText(int pos, int column, const QString& text) {
   grid_.setCellText(pos, column, text);
   if (pos < shownRows_) emit dataChanged(index(pos, column), index(pos, column));
+  if (grid_.isRowUsed(pos)) emit cellTextSet(column, text);
 }
 
 void ResultModel::setHeaderText(int column, const QString& text) {

@@ -46,6 +46,10 @@ class ResultModel : public QAbstractTableModel {
   // Brings the view up to date with rows added since the last call.
   void flush();
 
+ signals:
+  // A finder's own text was set on a cell (the column widths take it in).
+  void cellTextSet(int column, const QString& text);
+
  private:
   void scheduleFlush();
   void allChanged();

@@ -15,7 +15,9 @@
 #include "finders/clean.h"
 #include "finders/templist.h"
 #include "finders/temppatterns.h"
+#include "foundation/helpers.h"
 #include "foundation/settings.h"
+#include "scan/grid.h"
 #include "scan/resultgrid.h"
 #include "scan/sortgrid.h"
 #include "scan/targets.h"
@@ -358,6 +360,41 @@ TEST_F(QuickCleanTest, ColumnWidthsFollowTheWindowAndThePlacementIsRemembered) {
   QCoreApplication::processEvents();
   EXPECT_EQ(again.size(), QSize(900, 600));
   EXPECT_EQ(again.grid->columnWidths()[5], 900 - 577);
+}
+
+// "25 02 202": a column narrower than its texts cuts them. Full dates in a large font, a
+// long name and a protected (bold) row: every column holds its widest text, and the
+// window's widths stay the least.
+TEST_F(QuickCleanTest, EveryColumnHoldsItsWidestText) {
+  setShortDateFormat("dd MM yyyy");
+  const std::string longName = "sub/" + std::string(120, 'W') + ".tmp";
+  tree.file(longName, "x");
+  setProtectionQuery([&](const std::string& path, bool) { return path == tree / longName; });
+  auto w = open();
+  QFont big = w->grid->view()->font();
+  big.setPointSize(big.pointSize() + 6);
+  w->grid->view()->setFont(big);
+  w->resize(700, 500);
+  w->btScanClick();
+  w->Markall1->trigger();
+  QCoreApplication::processEvents();
+  QFont bold = big;
+  bold.setBold(true);
+  const std::vector<int> widths = w->grid->columnWidths();
+  const GridData& data = w->grid->data();
+  ASSERT_GT(data.rowsUsed(), 5);
+  for (int c = 0; c < data.columnCount(); ++c) {
+    const QFontMetrics fm(c == 4 ? bold : big);
+    for (int pos = 0; pos < data.rowsUsed(); ++pos) {
+      const QString text = data.cellText(pos, c);
+      EXPECT_GE(widths[c], fm.horizontalAdvance(text) + 4 + (c == 4 ? 16 : 0)) << text.toStdString();
+    }
+  }
+  EXPECT_EQ(data.cellText(0, 1).size(), 10);  // "dd MM yyyy"
+  EXPECT_GE(widths[0], static_cast<int>(64 * w->logicalDpiX() / 96.0));
+  EXPECT_GE(widths[5], 700 - 577);
+  setProtectionQuery({});
+  setShortDateFormat(QString());
 }
 
 TEST_F(QuickCleanTest, AShrunkListLeavesOldValuesThatAreNeverRead) {
