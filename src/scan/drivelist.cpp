@@ -1,5 +1,6 @@
 #include "scan/drivelist.h"
 
+#include <QHash>
 #include <QListWidget>
 #include <QMenu>
 
@@ -8,11 +9,25 @@
 namespace roomvale {
 
 void addFolderToDriveList(QWidget* owner, QListWidget* list, DriveKinds kinds) {
+  // The user's ticks survive the refill; a folder that was not listed before is the one
+  // just added, so it is ticked.
+  QHash<QByteArray, Qt::CheckState> before;
+  for (int i = 0; i < list->count(); ++i)
+    before.insert(list->item(i)->data(kTargetPathRole).toByteArray(), list->item(i)->checkState());
   {
     TfrmAddNewFolder dialog(owner);
     dialog.exec();
   }
   fillDriveList(list, kinds, true);
+  const QSignalBlocker block(list);
+  for (int i = 0; i < list->count(); ++i) {
+    QListWidgetItem* item = list->item(i);
+    const auto was = before.constFind(item->data(kTargetPathRole).toByteArray());
+    if (was != before.constEnd())
+      item->setCheckState(*was);
+    else if (item->data(kAddedFolderRole).toBool())
+      item->setCheckState(Qt::Checked);
+  }
 }
 
 QMenu* attachDriveListMenu(QListWidget* list, DriveKinds kinds, std::function<void()> changed, bool selectAll) {

@@ -13,7 +13,8 @@ class QWidget;
 namespace roomvale {
 
 // Opens the add-folder window modally over `owner`, then fills `list` again (volumes of
-// `kinds` and the added folders).
+// `kinds` and the added folders), keeping the ticks of the entries still listed and ticking
+// the folders added.
 void addFolderToDriveList(QWidget* owner, QListWidget* list, DriveKinds kinds);
 
 // Gives `list` its popup menu. `changed` runs after every change the menu makes to the ticks
