@@ -347,6 +347,7 @@ void TfrmClean::scan() {
     walker.scanAllDrives(checkedTargets(pckDrive));
   }
   grid->finishFill();
+  grid->walkEnded();
   setWalkingState(false);
   pckDriveClick();
   if (filesFound == 0) {

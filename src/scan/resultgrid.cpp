@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "foundation/clock.h"
 #include "foundation/prompts.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
@@ -197,7 +198,17 @@ int ResultGrid::currentRow() const {
   return current.isValid() ? current.row() : -1;
 }
 
+void ResultGrid::walkEnded() { walkEndedAt_ = now(); }
+
+bool ResultGrid::justAfterWalk() const {
+  constexpr qint64 kQuietMs = 500;
+  if (!walkEndedAt_.isValid()) return false;
+  const qint64 since = walkEndedAt_.msecsTo(now());
+  return since >= 0 && since < kQuietMs;
+}
+
 void ResultGrid::DeleteAllFiles() {
+  if (justAfterWalk()) return;
   const int row = currentRow();
   if (data().isRowUsed(row)) {
     deleteOneFile(row);
@@ -210,6 +221,7 @@ void ResultGrid::DeleteAllFiles() {
 }
 
 void ResultGrid::gridDblClick() {
+  if (justAfterWalk()) return;
   const int row = currentRow();
   if (data().isRowUsed(view_->lastClickedRow()) && data().isRowUsed(row)) {
     deleteOneFile(row);

@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDateTime>
 #include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -93,6 +94,10 @@ class ResultGrid : public QObject {
   void deleteOneFile(int pos);
   void DeleteAllFiles();  // Mark button, Delete key
   void gridDblClick();
+  // The walk has just ended: for the next half second the Mark button, the Delete key and
+  // double clicks do nothing, so that a click meant for Abort, which Mark replaces, or a
+  // double click on a row that just moved under the mouse marks nothing.
+  void walkEnded();
   void Markall1Click();
   void Unmarkall1Click();
   void clearAllMarks() { model_->clearAllMarks(); }
@@ -131,6 +136,7 @@ class ResultGrid : public QObject {
  private:
   void writeStatus(const QString& text);
   void fitColumns();
+  bool justAfterWalk() const;
 
   QWidget* owner_;
   ResultModel* model_;
@@ -141,6 +147,7 @@ class ResultGrid : public QObject {
   QPointer<QAction> highlightAction_;
   int checkedSort_ = 0;
   std::vector<int> ruleWidths_;
+  QDateTime walkEndedAt_;
   std::unique_ptr<ColumnFit> fit_;
 };
 

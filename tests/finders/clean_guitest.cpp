@@ -97,6 +97,9 @@ class QuickCleanTest : public ::testing::Test {
 
   TempTree tree;
   ScriptedPrompts prompts;
+  // Walks end at this time unless a test moves the clock on.
+  const QDateTime walkEnd{QDate(2024, 2, 25), QTime(10, 0)};
+  roomvale::testing::FixedClock clock{walkEnd};
 };
 
 }  // namespace
@@ -140,6 +143,18 @@ TEST_F(QuickCleanTest, MarksMarkAllUnmarkAllAndANewStartClearsThem) {
   auto w = open();
   w->btScanClick();
   w->grid->view()->setCurrentIndex(w->grid->model()->index(0, 4));
+  // A click meant for Abort lands on Mark as the walk ends; a double click on the grid
+  // then is just as unmeant. Neither marks anything for half a second.
+  const QRect cell = w->grid->view()->visualRect(w->grid->model()->index(0, 4));
+  for (const int ms : {0, 499}) {
+    clock.set(walkEnd.addMSecs(ms));
+    QTest::mouseClick(w->btMark, Qt::LeftButton);
+    QTest::mouseDClick(w->grid->view()->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(w->grid->data().markedCount(), 0) << ms;
+    EXPECT_FALSE(w->btDelete->isEnabled());
+  }
+  clock.set(walkEnd.addMSecs(500));
+  w->grid->view()->setCurrentIndex(w->grid->model()->index(0, 4));
   QTest::mouseClick(w->btMark, Qt::LeftButton);
   EXPECT_EQ(w->pnlSel->text(), "1 files 3,000 bytes");
   EXPECT_TRUE(w->btDelete->isEnabled());
@@ -162,6 +177,7 @@ TEST_F(QuickCleanTest, MarksMarkAllUnmarkAllAndANewStartClearsThem) {
 TEST_F(QuickCleanTest, CleanHandsOverAndClosesOnlyWhenTheReviewCompletes) {
   auto w = open();
   w->btScanClick();
+  clock.set(walkEnd.addSecs(1));
   w->grid->view()->setCurrentIndex(w->grid->model()->index(1, 4));
   w->btMark->click();
   w->grid->view()->setCurrentIndex(w->grid->model()->index(0, 4));
