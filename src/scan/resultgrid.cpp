@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QGuiApplication>
@@ -324,6 +326,16 @@ void ResultGrid::Webpage1Click() {
 }
 
 bool ResultGrid::handOver(const QString& sourceTag) {
+  const std::vector<std::string> marked = data().lbDeleted();
+  if (marked.empty()) return false;
+  // Files deleted behind the grid's back: a review of nothing would close the finder
+  // without a word.
+  if (std::none_of(marked.begin(), marked.end(),
+                   [](const std::string& path) { return GridData::lookupOnDisk(path).has_value(); })) {
+    showInfo(QStringLiteral("None of the marked files exists any more."));
+    Unmarkall1Click();
+    return false;
+  }
   if (data().markedCount() < 1) return false;
   DeletionRequest request;
   request.paths = data().lbDeleted();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdio>
 
 #include <QHeaderView>
 #include <QLabel>
@@ -201,6 +202,28 @@ TEST_F(QuickCleanTest, CleanHandsOverAndClosesOnlyWhenTheReviewCompletes) {
   w->btDelete->click();
   EXPECT_FALSE(w->isVisible());
   EXPECT_EQ(w->result(), QDialog::Accepted);
+}
+
+TEST_F(QuickCleanTest, CleanWhenEveryMarkedFileVanishedSaysSoAndClearsTheMarks) {
+  auto w = open();
+  w->btScanClick();
+  clock.set(walkEnd.addSecs(1));
+  bool reviewed = false;
+  setDeletionReviewOpener([&](QWidget*, const DeletionRequest&) { return reviewed = true; });
+  // Marked while there (counted) and marked after vanishing (not counted): both ways.
+  w->grid->view()->setCurrentIndex(w->grid->model()->index(0, 4));
+  w->btMark->click();
+  for (int pos = 0; pos < w->grid->data().rowsUsed(); ++pos) std::remove(w->grid->data().rowPath(pos).c_str());
+  w->btMark->click();
+  ASSERT_EQ(w->grid->data().lbDeleted().size(), 2u);
+  w->btDelete->click();
+  EXPECT_EQ(prompts.texts(MessageKind::Information), QStringList{"None of the marked files exists any more."});
+  EXPECT_FALSE(reviewed);
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_TRUE(w->grid->data().lbDeleted().empty());
+  EXPECT_FALSE(w->grid->data().isMarked(0));
+  EXPECT_FALSE(w->btDelete->isEnabled());
+  EXPECT_EQ(w->pnlSel->text(), "0 files 0 bytes");
 }
 
 TEST_F(QuickCleanTest, AbortKeepsTheRowsFoundSoFar) {
