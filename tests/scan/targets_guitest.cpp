@@ -113,7 +113,9 @@ TEST_F(ScanWindows, DriveListMenuTicksAllNoneAndAddsAFolder) {
   child<QAction>(menu, "miAddFolder")->trigger();
   ASSERT_EQ(list->count(), before + 1);
   EXPECT_EQ(list->item(before)->data(kTargetPathRole).toByteArray().toStdString(), t.path() + "/");
-  EXPECT_EQ(list->item(before)->checkState(), Qt::Unchecked);
+  // The ticks stay as they were (none); the folder just added is ticked.
+  EXPECT_EQ(list->item(before)->checkState(), Qt::Checked);
+  EXPECT_EQ(checkedCount(list), 1);
   EXPECT_EQ(changes, 3);
 }
 
