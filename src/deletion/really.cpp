@@ -1,6 +1,8 @@
 #include "deletion/really.h"
 
 #include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
@@ -9,8 +11,10 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <limits>
+#include <tuple>
 
 #include "archive/zipnames.h"
 #include "archive/zipoptions.h"
@@ -22,6 +26,7 @@
 #include "foundation/prompts.h"
 #include "foundation/pump.h"
 #include "foundation/standby.h"
+#include "foundation/winplace.h"
 #include "platform/paths.h"
 #include "safeharbor/safeharbor.h"
 
@@ -48,26 +53,23 @@ void errorDuringRun(const QString& text) {
   if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
-QLabel* label(QWidget* parent, const char* name, const QString& text, const QRect& where, bool wrap = false) {
+QLabel* label(QWidget* parent, const char* name, const QString& text, bool wrap = false) {
   auto* l = new QLabel(text, parent);
   l->setObjectName(QLatin1String(name));
-  l->setGeometry(where);
   l->setWordWrap(wrap);
   if (wrap) l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   return l;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& hint,
-                    const QRect& where) {
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& hint) {
   auto* b = new QPushButton(caption, parent);
   b->setObjectName(QLatin1String(name));
   b->setToolTip(hint);
-  b->setGeometry(where);
   b->setAutoDefault(false);
   return b;
 }
 
-QListView* panelView(QWidget* parent, const char* name, ReviewList* model, const QRect& where) {
+QListView* panelView(QWidget* parent, const char* name, ReviewList* model) {
   auto* v = new QListView(parent);
   v->setObjectName(QLatin1String(name));
   v->setModel(model);
@@ -75,7 +77,6 @@ QListView* panelView(QWidget* parent, const char* name, ReviewList* model, const
   v->setEditTriggers(QAbstractItemView::NoEditTriggers);
   v->setUniformItemSizes(true);
   v->setToolTip(kListHint);
-  v->setGeometry(where);
   return v;
 }
 
@@ -100,22 +101,23 @@ bool openReallyDelete(QWidget* owner, const DeletionRequest& request) {
 TfrmReallyDelete::TfrmReallyDelete(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmReallyDelete"));
   setWindowTitle(QStringLiteral("Clean up the following files"));
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  setFixedSize(600, 516);
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMaximizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  // Resizable: with thousands of files the panels grow with the window.
+  setSizeGripEnabled(true);
 
   left_ = new ReviewList(this);
   right_ = new ReviewList(this);
 
-  lblDelete = label(this, "lblDelete", QStringLiteral("The following files will be deleted:"), QRect(12, 8, 576, 20));
-  Label3 = label(this, "Label3", QStringLiteral("Potential savings of "), QRect(12, 32, 130, 20));
-  lblSavings = label(this, "lblSavings", QStringLiteral("9,999,999,999 bytes"), QRect(142, 32, 446, 20));
+  lblDelete = label(this, "lblDelete", QStringLiteral("The following files will be deleted:"));
+  Label3 = label(this, "Label3", QStringLiteral("Potential savings of "));
+  lblSavings = label(this, "lblSavings", QStringLiteral("9,999,999,999 bytes"));
   QFont bold = lblSavings->font();
   bold.setBold(true);
   lblSavings->setFont(bold);
 
   TabbedNotebook1 = new QTabWidget(this);
   TabbedNotebook1->setObjectName(QStringLiteral("TabbedNotebook1"));
-  TabbedNotebook1->setGeometry(8, 58, 584, 364);
   auto* page0 = new QWidget;
   page0->setObjectName(QStringLiteral("pgDelete"));
   auto* page1 = new QWidget;
@@ -127,68 +129,64 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* parent) : QDialog(parent) {
   heading.setPointSizeF(heading.pointSizeF() * 1.3);
   heading.setBold(true);
 
-  lblLeft = label(page0, "lblLeft", QStringLiteral("Deletion panel: "), QRect(8, 6, 560, 26));
+  lblLeft = label(page0, "lblLeft", QStringLiteral("Deletion panel: "));
   lblLeft->setFont(heading);
-  lb1 = panelView(page0, "lb1", left_, QRect(8, 36, 564, 176));
+  lb1 = panelView(page0, "lb1", left_);
   btToAgainst = button(page0, "btToAgainst", QStringLiteral("Move files OFF to safe harbor"),
-                       QStringLiteral("Move selected files off of the deletion list"), QRect(8, 218, 240, 28));
+                       QStringLiteral("Move selected files off of the deletion list"));
   btToAgainst->setEnabled(false);
   Label1 =
       label(page0, "Label1",
             QStringLiteral("These files are not in the registry or in the windows search path therefore it is safer "
                            "to delete these files.  However, these files may still belong to working applications "
                            "therefore they may be needed for proper operation of other applications."),
-            QRect(8, 252, 564, 48), true);
+            true);
   Label5 = label(page0, "Label5",
                  QStringLiteral("To move these files off of the list of files to be deleted drag the mouse cursor over "
                                 "the file list to select the desired files then click on the Move button."),
-                 QRect(8, 302, 564, 30), true);
+                 true);
 
-  lblRight = label(page1, "lblRight", QStringLiteral("Deletion panel: "), QRect(8, 6, 560, 26));
+  lblRight = label(page1, "lblRight", QStringLiteral("Deletion panel: "));
   lblRight->setFont(heading);
-  lb2 = panelView(page1, "lb2", right_, QRect(8, 36, 564, 176));
+  lb2 = panelView(page1, "lb2", right_);
   btMoveLeft = button(page1, "btMoveLeft", QStringLiteral("Move files to the deletion panel"),
-                      QStringLiteral("Move files on to the list of files to be deleted"), QRect(8, 218, 250, 28));
+                      QStringLiteral("Move files on to the list of files to be deleted"));
   btMoveLeft->setEnabled(false);
   btReason = button(page1, "btReason", QStringLiteral("Reason that file is on this list"),
-                    QStringLiteral("Why the file is on the list of non-deleted files"), QRect(266, 218, 250, 28));
+                    QStringLiteral("Why the file is on the list of non-deleted files"));
   btReason->setEnabled(false);
-  Label2 =
-      label(page1, "Label2",
-            QStringLiteral("It is not recommended that you delete these files without uninstalling their associated "
-                           "applications.  They are either located in the windows system directories or are in the "
-                           "system registry.  These files will not be deleted."),
-            QRect(8, 252, 564, 48), true);
+  Label2 = label(page1, "Label2",
+                 QStringLiteral("It is not recommended that you delete these files without uninstalling their "
+                                "associated applications.  They are either located in the windows system directories "
+                                "or are in the system registry.  These files will not be deleted."),
+                 true);
   Label4 =
       label(page1, "Label4",
             QStringLiteral("To delete these files move them to the deletion panel.  You may select multiple files by "
                            "dragging the mouse over the list of files above then clicking on the Move files button."),
-            QRect(8, 302, 564, 30), true);
+            true);
 
   pnlButtons = new QWidget(this);
   pnlButtons->setObjectName(QStringLiteral("pnlButtons"));
-  pnlButtons->setGeometry(8, 428, 584, 36);
   btZip = button(pnlButtons, "btZip", QStringLiteral("&Archive files into a zip file"),
-                 QStringLiteral("Compress files into a ZIP file"), QRect(0, 4, 220, 28));
-  btDelete =
-      button(pnlButtons, "btDelete", QStringLiteral("&Delete all files"),
-             QStringLiteral("Delete the files shown above permanently.  Cannot be undeleted."), QRect(228, 4, 170, 28));
+                 QStringLiteral("Compress files into a ZIP file"));
+  btDelete = button(pnlButtons, "btDelete", QStringLiteral("&Delete all files"),
+                    QStringLiteral("Delete the files shown above permanently.  Cannot be undeleted."));
   btRecycle = button(pnlButtons, "btRecycle", QStringLiteral("&Send to recycle bin"),
-                     QStringLiteral("Send to recycle bin.  Recycle bin can be emptied later."), QRect(406, 4, 178, 28));
+                     QStringLiteral("Send to recycle bin.  Recycle bin can be emptied later."));
 
   pnlProgress = new QWidget(this);
   pnlProgress->setObjectName(QStringLiteral("pnlProgress"));
-  pnlProgress->setGeometry(8, 424, 584, 44);
-  lblName = label(pnlProgress, "lblName", QString(), QRect(0, 0, 584, 16));
+  lblName = label(pnlProgress, "lblName", QString());
   bar = new QProgressBar(pnlProgress);
   bar->setObjectName(QStringLiteral("bar"));
   bar->setToolTip(QStringLiteral("Progress bar"));
-  bar->setGeometry(0, 18, 584, 12);
+  bar->setFixedHeight(12);
   bar->setTextVisible(false);
   bar->hide();
   Gauge1 = new QProgressBar(pnlProgress);
   Gauge1->setObjectName(QStringLiteral("Gauge1"));
-  Gauge1->setGeometry(0, 33, 584, 10);
+  Gauge1->setFixedHeight(10);
   Gauge1->setRange(0, 100);
   Gauge1->setTextVisible(false);
   Gauge1->setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: red; }"));
@@ -196,7 +194,47 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* parent) : QDialog(parent) {
   pnlProgress->hide();
 
   btClose = button(this, "btClose", QStringLiteral("Cancel"),
-                   QStringLiteral("Cancel and close.  May cancel an operation in progress."), QRect(496, 476, 96, 28));
+                   QStringLiteral("Cancel and close.  May cancel an operation in progress."));
+
+  // Layout: the panels' lists take whatever height the window has to spare.
+  auto* savings = new QHBoxLayout;
+  savings->addWidget(Label3);
+  savings->addWidget(lblSavings, 1);
+  for (auto [page, heading, list, buttons, first, second] :
+       {std::tuple{page0, lblLeft, lb1, QList<QWidget*>{btToAgainst}, Label1, Label5},
+        std::tuple{page1, lblRight, lb2, QList<QWidget*>{btMoveLeft, btReason}, Label2, Label4}}) {
+    auto* column = new QVBoxLayout(page);
+    column->addWidget(heading);
+    column->addWidget(list, 1);
+    auto* row = new QHBoxLayout;
+    for (QWidget* b : buttons) row->addWidget(b);
+    row->addStretch();
+    column->addLayout(row);
+    column->addWidget(first);
+    column->addWidget(second);
+  }
+  auto* actions = new QHBoxLayout(pnlButtons);
+  actions->setContentsMargins(0, 0, 0, 0);
+  for (QPushButton* b : {btZip, btDelete, btRecycle}) actions->addWidget(b, 1);
+  auto* progress = new QVBoxLayout(pnlProgress);
+  progress->setContentsMargins(0, 0, 0, 0);
+  progress->setSpacing(3);
+  progress->addWidget(lblName);
+  progress->addWidget(bar);
+  progress->addWidget(Gauge1);
+  // The progress takes the buttons' place while an action runs.
+  auto* actionPlace = new QGridLayout;
+  actionPlace->addWidget(pnlButtons, 0, 0);
+  actionPlace->addWidget(pnlProgress, 0, 0);
+  auto* closeRow = new QHBoxLayout;
+  closeRow->addStretch();
+  closeRow->addWidget(btClose);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(lblDelete);
+  layout->addLayout(savings);
+  layout->addWidget(TabbedNotebook1, 1);
+  layout->addLayout(actionPlace);
+  layout->addLayout(closeRow);
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -215,10 +253,17 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* parent) : QDialog(parent) {
   connect(lb1->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmReallyDelete::lb1Click);
   connect(lb2->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmReallyDelete::lb2Click);
 
+  // The window opens at the size the user last gave it (never below its first size), centred.
+  setMinimumSize(600, 516);
+  resize(600, 516);
+  winPlace_ = new TWinPlace(this);
+  winPlace_->IniFileName = QStringLiteral("roomval.ini");
+  const WindowPlacement last = parsePlacement(winPlace_->StoredValue(), winPlace_->Delimiter);
+  if (placementApplies(last)) resize(QSize(last.right - last.left, last.bottom - last.top).expandedTo(minimumSize()));
   if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
 }
 
-TfrmReallyDelete::~TfrmReallyDelete() = default;
+TfrmReallyDelete::~TfrmReallyDelete() { winPlace_->SavePlacement(); }
 
 void TfrmReallyDelete::setRequest(const DeletionRequest& request) {
   left_->add(request.paths);

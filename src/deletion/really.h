@@ -22,6 +22,7 @@ class QTimer;
 namespace roomvale {
 
 class ReviewList;
+class TWinPlace;
 
 // Registers the review as the one the finders' Clean? opens (the main window calls this
 // once at start).
@@ -114,6 +115,7 @@ class TfrmReallyDelete : public QDialog {
 
   ReviewList* left_;
   ReviewList* right_;
+  TWinPlace* winPlace_;
   std::uint64_t totalBytes_ = 0;
   QString sourceTag_;
   bool abortRequested_ = false;
