@@ -359,13 +359,18 @@ void ResultGrid::fitColumns() {
   constexpr int kPadding = 2 + 2 + 1 + 1;
   constexpr int kMarkPicture = 16;
   const QHeaderView* header = view_->horizontalHeader();
-  for (int c = 0; c < data().columnCount(); ++c) {
-    int w = c < static_cast<int>(ruleWidths_.size()) ? std::max(ruleWidths_[static_cast<std::size_t>(c)], 0)
-                                                     : view_->columnWidth(c);
+  const int columns = data().columnCount();
+  int grown = 0;  // what the columns before the last took beyond their rule widths
+  for (int c = 0; c < columns; ++c) {
+    const bool ruled = c < static_cast<int>(ruleWidths_.size());
+    int w = ruled ? std::max(ruleWidths_[static_cast<std::size_t>(c)], 0) : view_->columnWidth(c);
+    // The last column is the rest of the window: it gives back what the others grew.
+    if (ruled && c == columns - 1) w -= grown;
     int text = fit_->textWidth(c);
     if (text > 0) text += kPadding + (c == shape().markColumn ? kMarkPicture : 0);
-    w = std::max({w, text, header->sectionSizeHint(c)});
-    if (view_->columnWidth(c) != w) view_->setColumnWidth(c, w);
+    const int fitted = std::max({w, text, header->sectionSizeHint(c)});
+    if (ruled) grown += fitted - w;
+    if (view_->columnWidth(c) != fitted) view_->setColumnWidth(c, fitted);
   }
 }
 

@@ -129,7 +129,9 @@ class ResultGrid : public QObject {
   bool handOver(const QString& sourceTag);
 
   // Column widths in pixels: the window's resize rule gives the least width of each; a
-  // column is never narrower than its header or its widest text (in the view's font).
+  // column is never narrower than its header or its widest text (in the view's font). The
+  // last column, which the rules make the rest of the window, gives back what the others
+  // grew beyond their rule, down to its own text.
   void setColumnWidths(const std::vector<int>& widths);
   std::vector<int> columnWidths() const;
 

