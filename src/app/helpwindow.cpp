@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -61,6 +62,15 @@ TfrmHelp::TfrmHelp(QWidget* parent) : QWidget(parent, Qt::Window) {
   layout->addWidget(browser, 1);
 
   if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
+}
+
+void TfrmHelp::keyPressEvent(QKeyEvent* event) {
+  // Like every other window of the program, Escape closes it.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 bool TfrmHelp::showTopic(const QString& helpFile, int context) {

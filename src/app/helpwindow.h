@@ -27,6 +27,9 @@ class TfrmHelp : public QWidget {
   QPushButton* btBack = nullptr;
   QPushButton* btClose = nullptr;
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   QString file_;
   int context_ = -1;

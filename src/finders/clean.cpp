@@ -232,6 +232,14 @@ TfrmClean::TfrmClean(QWidget* parent) : QDialog(parent) {
   connect(SelectAll2, &QAction::triggered, this, &TfrmClean::SelectAll2Click);
   connect(DeselectAll2, &QAction::triggered, this, &TfrmClean::DeselectAll2Click);
 
+  // Tab order follows the layout: patterns, drives, buttons, grid.
+  QWidget* previous = PickList1;
+  for (QWidget* next : std::initializer_list<QWidget*>{btEdit, pckDrive, btScan, btClose, btAbort, btMark, btDelete,
+                                                       btOptions, btBrowse, btDetails, grid->view()}) {
+    setTabOrder(previous, next);
+    previous = next;
+  }
+
   // FormCreate: placement memory, centred when nothing is stored, and the drive list.
   winPlace_ = new TWinPlace(this);
   winPlace_->IniFileName = QStringLiteral("roomval.ini");

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -36,11 +37,26 @@ QMessageBox::StandardButton toStandard(Answer a) {
   return QMessageBox::NoButton;
 }
 
+// The window manager writes the title in a bold face between the window's icon and its
+// buttons; a box narrower than that shows "Infor...tion".
+constexpr int kTitleBarExtras = 160;
+
+// A message box at least as wide as its own title.
+void fitToTitle(QMessageBox& box) {
+  QFont titleFont = box.font();
+  titleFont.setBold(true);
+  const int wanted = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kTitleBarExtras;
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
 class QtPrompts final : public PromptService {
  public:
   void message(MessageKind kind, const QString& text, const QString& title, Sound sound) override {
     beep(sound);
     QMessageBox box(iconFor(kind), title, text, QMessageBox::Ok, dialogParent());
+    fitToTitle(box);
     box.exec();
   }
 
@@ -59,6 +75,7 @@ class QtPrompts final : public PromptService {
     }
     QMessageBox box(iconFor(kind), title, text, set, dialogParent());
     box.setDefaultButton(toStandard(defaultButton));
+    fitToTitle(box);
     switch (box.exec()) {
       case QMessageBox::Ok: return Answer::Ok;
       case QMessageBox::Yes: return Answer::Yes;

@@ -278,7 +278,12 @@ void TfrmNoDelete::btAddClick() {
   const auto chosen = prompts().chooseFolder(QStringLiteral("Select a folder that won't be deleted"),
                                              QStringLiteral("Select a folder"), std::string());
   if (!chosen) return;
-  ListBox1->addItem(makeItem(withFolderSlash(*chosen)));
+  QListWidgetItem* added = makeItem(withFolderSlash(*chosen));
+  ListBox1->addItem(added);
+  // The new entry is appended below thousands of built ones: show the user where it went.
+  ListBox1->clearSelection();
+  ListBox1->setCurrentItem(added);
+  ListBox1->scrollToItem(added);
   listModified = true;
   updatecount();
 }

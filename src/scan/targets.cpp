@@ -94,6 +94,10 @@ void fillDriveList(QListWidget* list, DriveKinds kinds, bool withAddedFolders,
   const QStringList added = withAddedFolders ? readListSection(kNewFoldersSection, {}, false) : QStringList();
   const QSignalBlocker block(list);
   list->clear();
+  // The theme's folder picture is larger than the drive pictures; at the view's default size
+  // its top was cut off by the row.
+  const int icon = list->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, list);
+  list->setIconSize(QSize(icon, icon));
   for (const DriveListEntry& e : driveListEntries(volumes, kinds, currentFolder, added)) {
     auto* item = new QListWidgetItem(e.addedFolder ? folderPicture() : drivePicture(e.kind), e.text);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);

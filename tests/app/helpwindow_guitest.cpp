@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
 #include <QTextBrowser>
 
 #include "app/helpwindow.h"
@@ -55,6 +56,11 @@ TEST_F(HelpWindowTest, LaterContextScrollsTheSameWindow) {
   // Contents goes back to the first topic.
   window->btContents->click();
   EXPECT_EQ(scroll->value(), atContents);
+
+  // Escape closes it, wherever the focus is.
+  window->browser->setFocus();
+  QTest::keyClick(window->browser, Qt::Key_Escape);
+  EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(HelpWindowTest, MissingFileIsReportedAndOpensNothing) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <cstdio>
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -412,6 +413,31 @@ TEST_F(QuickCleanTest, EveryColumnHoldsItsWidestText) {
   EXPECT_LT(widths[5], 700 - 577);  // the rest of the window gave back what FileName took
   setProtectionQuery({});
   setShortDateFormat(QString());
+}
+
+TEST_F(QuickCleanTest, TabFollowsTheLayoutAndTheDriveIconsFitTheirRows) {
+  auto w = open();
+  w->btScanClick();
+  w->activateWindow();
+  ASSERT_TRUE(roomvale::testing::waitFor([&] { return QApplication::activeWindow() == w.get(); }));
+  w->PickList1->setFocus();
+  QStringList order;
+  for (int i = 0; i < 12 && (order.isEmpty() || QApplication::focusWidget() != w->PickList1); ++i) {
+    order << QApplication::focusWidget()->objectName();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  // Clean? is disabled (nothing marked) and Abort hidden, so Tab passes them by.
+  EXPECT_EQ(order, (QStringList{"PickList1", "btEdit", "pckDrive", "btScan", "btClose", "btMark", "btOptions",
+                                "btBrowse", "btDetails", "grid"}));
+
+  const QSize icon = w->pckDrive->iconSize();
+  ASSERT_TRUE(icon.isValid());
+  for (int i = 0; i < w->pckDrive->count(); ++i) {
+    const QListWidgetItem* item = w->pckDrive->item(i);
+    const QSize drawn = item->icon().actualSize(icon);
+    EXPECT_LE(drawn.height(), icon.height());
+    EXPECT_GE(w->pckDrive->visualItemRect(item).height(), drawn.height()) << item->text().toStdString();
+  }
 }
 
 TEST_F(QuickCleanTest, AShrunkListLeavesOldValuesThatAreNeverRead) {

@@ -207,6 +207,24 @@ TEST_F(SafeHarborWindowTest, AddAndDeleteEntries) {
   EXPECT_TRUE(frm.listsChanged);  // saved hand edits reach the main window at once
 }
 
+TEST_F(SafeHarborWindowTest, AFolderAddedBelowABuiltListIsSelectedAndInView) {
+  std::string built;
+  for (int i = 0; i < 500; ++i) built += "/usr/share/p" + std::to_string(1000 + i) + "/\r\n";
+  ASSERT_TRUE(platform::writeFileAtomically(safeHarborListFile(), built));
+  TfrmNoDelete frm;
+  frm.show();
+  auto* list = child<QListWidget>(&frm, "ListBox1");
+  list->item(3)->setSelected(true);
+  prompts.folders = {std::string("/home/ann/mine/")};
+  child<QPushButton>(&frm, "btAdd")->click();
+  QCoreApplication::processEvents();
+  QListWidgetItem* added = list->item(list->count() - 1);
+  EXPECT_EQ(added->text(), "/home/ann/mine/");
+  EXPECT_EQ(list->selectedItems(), QList<QListWidgetItem*>{added});
+  EXPECT_EQ(list->currentItem(), added);
+  EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(added)));
+}
+
 TEST_F(SafeHarborWindowTest, DeletingEveryEntryRemovesTheFolderFile) {
   ASSERT_TRUE(platform::writeFileAtomically(safeHarborListFile(), "/b/\r\n"));
   TfrmNoDelete frm;
