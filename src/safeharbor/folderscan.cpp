@@ -133,19 +133,26 @@ void FolderScan::testValue(std::string_view value) {
   ++stats_.valuesTested;
   auto folder = folderReference(value);
   if (!folder) return;
-  std::string key = upperAscii(*folder);
-  if (listed_.count(key) || rejected_.count(*folder)) return;
-  if (onSkippedVolume(*folder)) {
-    rejected_.insert(*folder);
+  addFolder(std::move(*folder));
+  // "datadir=/home/ann/data", the usual form on Linux, names the folder itself: it is
+  // protected too, beside the folder it lies in.
+  if (value.back() != '/') addFolder(std::string(value) + '/');
+}
+
+void FolderScan::addFolder(std::string folder) {
+  std::string key = upperAscii(folder);
+  if (listed_.count(key) || rejected_.count(folder)) return;
+  if (onSkippedVolume(folder)) {
+    rejected_.insert(folder);
     return;
   }
   struct stat st {};
-  if (::stat(folder->c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    rejected_.insert(*folder);
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    rejected_.insert(folder);
     return;
   }
   listed_.insert(std::move(key));
-  found_.push_back(*folder);
+  found_.push_back(std::move(folder));
   if (onFound) onFound(found_.back());
 }
 

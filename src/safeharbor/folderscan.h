@@ -75,10 +75,12 @@ class FolderScan {
   };
   const Stats& stats() const { return stats_; }
 
-  // Applies the folder-reference test to one value, adding the folder when it passes.
+  // Applies the folder-reference test to one value, adding the folder when it passes; a
+  // value that itself names an existing folder adds that folder as well.
   void testValue(std::string_view value);
 
  private:
+  void addFolder(std::string folder);
   void visit(int fd, int level);
   void readValues(int dirfd, const char* name);
   bool pumpPoint();

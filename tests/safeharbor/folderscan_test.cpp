@@ -62,13 +62,17 @@ TEST(FolderScanTest, AddsExistingReferencedFoldersOnceAndRefusesTheRest) {
   TempTree t;
   t.dir("Program Files/App");
   t.dir("removable/disk");
+  t.dir("mine/data");
   t.file("target.txt");
   t.file("cfg/a.conf",
          "exe=" + t / "Program Files/App/app.exe\n" +      // added
              "again=" + t / "program files/APP/other\n" +  // the same folder in other case: not again
              "gone=" + t / "missing/app\n" +               // does not exist
              "file=" + t / "target.txt/x\n" +              // not a folder
-             "list=" + t / "Program Files/App" + ":/bin\n" + "floppy=" + t / "removable/disk/setup\n");
+             "list=" + t / "Program Files/App" + ":/bin\n" + "floppy=" + t / "removable/disk/setup\n" +
+             "datadir=" + t / "mine/data\n" +    // a folder named without its "/": it and its parent
+             "disk=" + t / "removable/disk\n" +  // ... but not on a removable volume
+             "exe2=" + t / "mine/data/tool\n");  // no such folder: only the parent, already there
   t.file("cfg/b.conf", "dup=" + t / "Program Files/App/b\n" + "listed " + t / "cfg/x\n");
 
   FolderScan scan({t / "CFG/"});
@@ -76,7 +80,7 @@ TEST(FolderScanTest, AddsExistingReferencedFoldersOnceAndRefusesTheRest) {
   std::vector<std::string> seen;
   scan.onFound = [&](const std::string& f) { seen.push_back(f); };
   EXPECT_TRUE(scan.walk(t.path()));
-  EXPECT_EQ(seen, (std::vector<std::string>{t / "Program Files/App/"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{t / "Program Files/App/", t / "mine/", t / "mine/data/"}));
   EXPECT_EQ(scan.found(), seen);
 }
 
