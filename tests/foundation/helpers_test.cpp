@@ -37,6 +37,16 @@ TEST(RelativeDate, PhrasesSeenFromWednesdayFifteenthOfMarch2000) {
     EXPECT_EQ(relativeDatePhrase(c.d, ref), QString::fromUtf8(c.phrase)) << c.d.toString().toStdString();
 }
 
+// From a Wednesday the day of the week of either date gives the same weeks; from the end
+// of the week only D's (past) and Ref's (future), counted from Sunday, do.
+TEST(RelativeDate, PhrasesSeenFromSaturdayEighteenthOfMarch2000) {
+  const QDateTime ref = at(2000, 3, 18);
+  ASSERT_EQ(ref.date().dayOfWeek(), 6);
+  EXPECT_EQ(relativeDatePhrase(at(2000, 3, 12), ref), QStringLiteral("This week"));  // Sunday: Days 6, DDow 1
+  EXPECT_EQ(relativeDatePhrase(at(2000, 3, 11), ref), QStringLiteral("Last week"));  // Saturday before
+  EXPECT_EQ(relativeDatePhrase(at(2000, 3, 20), ref), QStringLiteral("Next week"));  // 7 - RefDow is 0
+}
+
 TEST(RelativeDate, DaysCountTheTimeOfDayAndInvalidDatesGiveNothing) {
   // Less than 24 hours apart counts as the same day even across midnight.
   EXPECT_EQ(relativeDatePhrase(at(2000, 3, 14, 23), at(2000, 3, 15, 1)), QStringLiteral("Today"));

@@ -153,6 +153,16 @@ TEST(SafeHarborQueryTest, LastFolderCacheAnswersRepeatsAndIsCleared) {
   EXPECT_EQ(h.sh.cacheHits(), 2u);
 }
 
+TEST(SafeHarborQueryTest, ACachedFolderThatOnlyBeginsWithTheOneAskedIsAnotherFolder) {
+  Harbor h;
+  h.t.dir("plain");
+  h.t.dir("plainx");
+  h.load(h.t / "plain/\r\n", "");
+  EXPECT_EQ(h.reason(h.t / "plainx/", false), kNotProtected);
+  EXPECT_EQ(h.reason(h.t / "plain", false), kInFolderList);
+  EXPECT_EQ(h.sh.cacheHits(), 0u);
+}
+
 TEST(SafeHarborQueryTest, FoldersAskedAboutAreRememberedUntilTheCacheIsCleared) {
   Harbor h;
   h.t.dir("keep");
