@@ -66,7 +66,7 @@ bool archiveFolderWritable(const std::string& archivePath) {
 }
 
 QString notRemovedText(std::int64_t count, bool recycled) {
-  const QString what = recycled ? QStringLiteral("sent to the recycle bin") : QStringLiteral("deleted");
+  const QString what = recycled ? QStringLiteral("sent to the trash") : QStringLiteral("deleted");
   if (count == 1) return QStringLiteral("1 file could not be %1.").arg(what);
   return QStringLiteral("%1 files could not be %2.").arg(formatThousands(count), what);
 }
@@ -95,12 +95,12 @@ TfrmDelDirectory::TfrmDelDirectory(QWidget* parent) : QDialog(parent) {
                                 "immediately freed up."),
                  QRect(240, 80, 324, 40));
 
-  btRecycle = button(this, "btRecycle", QStringLiteral("&Send files to recycle bin"),
-                     QStringLiteral("Send to recycle bin.  Recycle bin can be emptied later.  Files can be recovered."),
+  btRecycle = button(this, "btRecycle", QStringLiteral("&Send files to trash"),
+                     QStringLiteral("Send to trash.  Trash can be emptied later.  Files can be recovered."),
                      QRect(16, 140, 210, 30));
   Label3 = label(this, "Label3",
-                 QStringLiteral("All files sent to the Windows 95/98 recycle bin which can be emptied later. Files may "
-                                "be recovered.  Hard disk space is not freed up until recycle bin is emptied.."),
+                 QStringLiteral("All files sent to the trash which can be emptied later. Files may be recovered.  "
+                                "Hard disk space is not freed up until trash is emptied.."),
                  QRect(240, 128, 324, 56));
 
   btZip = button(this, "btZip", QStringLiteral("&Zip up folder"), QStringLiteral("Compress files into a ZIP file"),
@@ -192,9 +192,8 @@ void TfrmDelDirectory::btDeleteClick() {
 void TfrmDelDirectory::btRecycleClick() {
   if (deletionRunning) return;
   const QString question = QStringLiteral(
-      "Note that the recycle bin may be full or that you may have the \"Immediately Remove Files On "
-      "Delete\" option turned on in the recycle bin. If either is true, then you will not be able to "
-      "recover the deleted files from the recycle bin. \n\nSend to the recycle bin anyway?");
+      "Note that files sent to the trash keep taking up disk space until the trash is emptied. \n\nSend to the "
+      "trash anyway?");
   if (confirm(question, Buttons::YesNo) != Answer::Yes) {
     recycleMode = false;
     zipMode = false;

@@ -69,7 +69,7 @@ TDeletedView::TDeletedView(QWidget* parent) : QWidget(parent) {
   lblZipSince = named(new QLabel, "lblZipSince");
   edNZip = readOnlyField("edNZip", 110);
   edSzZip = readOnlyField("edSzZip", 200);
-  lblFileWaste = boldCaption(QStringLiteral("Files sent to the recycle bin"), "lblFileWaste");
+  lblFileWaste = boldCaption(QStringLiteral("Files sent to the trash"), "lblFileWaste");
   edNWaste = readOnlyField("edNWaste", 110);
   edSzWaste = readOnlyField("edSzWaste", 200);
   Button1 = named(new QPushButton(QStringLiteral("Reset these numbers")), "Button1");

@@ -137,9 +137,10 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* parent) : QDialog(parent) {
   btToAgainst->setEnabled(false);
   Label1 =
       label(page0, "Label1",
-            QStringLiteral("These files are not in the registry or in the windows search path therefore it is safer "
-                           "to delete these files.  However, these files may still belong to working applications "
-                           "therefore they may be needed for proper operation of other applications."),
+            QStringLiteral(
+                "These files are not in the configuration files or in the search path (PATH) therefore "
+                "it is safer to delete these files.  However, these files may still belong to working applications "
+                "therefore they may be needed for proper operation of other applications."),
             true);
   Label5 = label(page0, "Label5",
                  QStringLiteral("To move these files off of the list of files to be deleted drag the mouse cursor over "
@@ -157,8 +158,8 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* parent) : QDialog(parent) {
   btReason->setEnabled(false);
   Label2 = label(page1, "Label2",
                  QStringLiteral("It is not recommended that you delete these files without uninstalling their "
-                                "associated applications.  They are either located in the windows system directories "
-                                "or are in the system registry.  These files will not be deleted."),
+                                "associated applications.  They are either located in the system folders "
+                                "or are in the system configuration files.  These files will not be deleted."),
                  true);
   Label4 =
       label(page1, "Label4",
@@ -172,8 +173,8 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* parent) : QDialog(parent) {
                  QStringLiteral("Compress files into a ZIP file"));
   btDelete = button(pnlButtons, "btDelete", QStringLiteral("&Delete all files"),
                     QStringLiteral("Delete the files shown above permanently.  Cannot be undeleted."));
-  btRecycle = button(pnlButtons, "btRecycle", QStringLiteral("&Send to recycle bin"),
-                     QStringLiteral("Send to recycle bin.  Recycle bin can be emptied later."));
+  btRecycle = button(pnlButtons, "btRecycle", QStringLiteral("&Send to trash"),
+                     QStringLiteral("Send to trash.  Trash can be emptied later."));
 
   pnlProgress = new QWidget(this);
   pnlProgress->setObjectName(QStringLiteral("pnlProgress"));
@@ -458,9 +459,8 @@ void TfrmReallyDelete::DeleteAllClick() {
 
 void TfrmReallyDelete::RecycleClick() {
   const QString question = QStringLiteral(
-      "Note that the recycle bin may be full or that you may have the \"Immediately Remove Files On "
-      "Delete\" option turned on in the recycle bin. If either is true, then you will not be able to "
-      "recover the deleted files from the recycle bin. \n\nSend to the recycle bin anyway?");
+      "Note that files sent to the trash keep taking up disk space until the trash is emptied. \n\nSend to the "
+      "trash anyway?");
   if (confirm(question) != Answer::Yes) {
     showInfo(QStringLiteral("Files not deleted"));
     return;

@@ -34,7 +34,7 @@ QString couldNotDeleteText(const std::string& path) {
 }
 
 QString recycleFailedText() {
-  return QStringLiteral("An error occurred sending files to the recycle bin.  The bin may be full.");
+  return QStringLiteral("An error occurred sending files to the trash.  The trash may be full.");
 }
 
 int removeMarkedFile(const std::string& path, std::uint64_t* size) {

@@ -84,7 +84,7 @@ TfrmNoDelete::TfrmNoDelete(QWidget* owner) : QDialog(owner) {
   ListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
   ListBox1->setToolTip(QStringLiteral("Drag the mouse over the list to select multiple folders"));
   lblInfo = makeLabel(TabSheet1, "lblInfo",
-                      QStringLiteral("This is a list of folders that are referenced in your Windows Registry.  When "
+                      QStringLiteral("This is a list of folders that are referenced in your configuration files.  When "
                                      "deleting a file or folders, Roomvale will check this list of folders and warn "
                                      "you before deleting the files within the folder.  You may add or delete from "
                                      "this list."));
@@ -104,7 +104,7 @@ TfrmNoDelete::TfrmNoDelete(QWidget* owner) : QDialog(owner) {
                      QStringLiteral("Delete a folder.  Select multiple folders above to delete more than one."));
   btEdit = makeButton(TabSheet1, "btEdit", QStringLiteral("&Edit"), QStringLiteral("Edit a folder"));
   btBuild = makeButton(TabSheet1, "btBuild", QStringLiteral("Build list of folders"),
-                       QStringLiteral("Build the list of folders referenced in the registry"));
+                       QStringLiteral("Build the list of folders referenced in the configuration files"));
   btBuild->setDefault(true);
 
   auto* dates = new QGridLayout;
@@ -341,7 +341,8 @@ void TfrmNoDelete::btBuildClick() {
   if (building_) return;
   if (!buildOnShow) {
     const QString question = QStringLiteral(
-        "Roomvale will now scan the registry for references to folders.  Those folders ending with *.* will not be "
+        "Roomvale will now scan the configuration files for references to folders.  Those folders ending with *.* will "
+        "not be "
         "discarded during the scan.  It may take a few minutes.  Continue? ");
     if (confirm(question, Buttons::YesNo, Answer::Yes) != Answer::Yes) return;
   }

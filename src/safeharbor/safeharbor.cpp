@@ -39,9 +39,9 @@ bool sameFolder(const std::string& cached, std::string_view folder, bool slash) 
 
 QString safeHarborReasonText(int reason) {
   switch (reason) {
-    case kInSystemFolder: return QStringLiteral("in the Windows/System folder");
+    case kInSystemFolder: return QStringLiteral("in the system folders");
     case kInSearchPath: return QStringLiteral("in the search path");
-    case kInFolderList: return QStringLiteral("referenced in the registry");
+    case kInFolderList: return QStringLiteral("referenced in the configuration files");
     case kProtectedFileType: return QStringLiteral("included in the protected file extensions");
     default: return QString();
   }

@@ -55,9 +55,8 @@ TEST_F(DelDirectory, ShowsItsControlsAndTheFolder) {
   EXPECT_TRUE(w->lblDirectory->alignment() & Qt::AlignHCenter);
   EXPECT_EQ(w->btDelete->text(), "&Delete folder");
   EXPECT_EQ(w->btDelete->toolTip(), "Delete the files shown above.  Cannot be undeleted.");
-  EXPECT_EQ(w->btRecycle->text(), "&Send files to recycle bin");
-  EXPECT_EQ(w->btRecycle->toolTip(),
-            "Send to recycle bin.  Recycle bin can be emptied later.  Files can be recovered.");
+  EXPECT_EQ(w->btRecycle->text(), "&Send files to trash");
+  EXPECT_EQ(w->btRecycle->toolTip(), "Send to trash.  Trash can be emptied later.  Files can be recovered.");
   EXPECT_TRUE(w->btRecycle->isEnabled());
   EXPECT_EQ(w->btZip->text(), "&Zip up folder");
   EXPECT_EQ(w->btZip->toolTip(), "Compress files into a ZIP file");
@@ -67,7 +66,7 @@ TEST_F(DelDirectory, ShowsItsControlsAndTheFolder) {
   EXPECT_EQ(w->BitBtn3->toolTip(), "Cancel. Do not delete.");
   EXPECT_EQ(w->Label4->text(), "Cancel operation.");
   EXPECT_TRUE(w->Label1->text().startsWith("All files and sub-folders are deleted."));
-  EXPECT_TRUE(w->Label3->text().endsWith("until recycle bin is emptied.."));
+  EXPECT_TRUE(w->Label3->text().endsWith("until trash is emptied.."));
   EXPECT_TRUE(w->Label5->text().contains("UnZip option on the main menu"));
   EXPECT_FALSE(w->Gauge1->isVisible());
   for (const char* name : {"lblTop", "lblDirectory", "btDelete", "Label1", "btRecycle", "Label3", "btZip", "cbDelete",
@@ -81,7 +80,7 @@ TEST_F(DelDirectory, ProtectedFolderIsWarnedAboutBeforeAnyRun) {
   const std::string entry = QString::fromStdString(platform::canonicalPath(t.path())).toUpper().toStdString() + "/*.*";
   safeHarbor().setLists({entry}, {}, {}, {});
   auto w = window(folder);
-  EXPECT_EQ(w->lblTop->text(), "This folder should not be deleted since it is referenced in the registry");
+  EXPECT_EQ(w->lblTop->text(), "This folder should not be deleted since it is referenced in the configuration files");
   EXPECT_TRUE(w->lblTop->styleSheet().contains("red"));
 
   prompts.answers = {Answer::No};
@@ -89,7 +88,7 @@ TEST_F(DelDirectory, ProtectedFolderIsWarnedAboutBeforeAnyRun) {
   ASSERT_EQ(prompts.texts().size(), 1);
   EXPECT_EQ(prompts.texts()[0],
             "Warning: the folder or a sub-folder of the one to delete is marked NOT to be deleted because it is "
-            "referenced in the registry.  You may not want to delete it at this time.  Really delete?");
+            "referenced in the configuration files.  You may not want to delete it at this time.  Really delete?");
   EXPECT_TRUE(w->isVisible());
   EXPECT_FALSE(w->deletionRunning);
   EXPECT_TRUE(w->btDelete->isEnabled());
@@ -250,8 +249,8 @@ TEST_F(DelDirectory, RecycleAsksFirstThenTrashesEveryFile) {
   EXPECT_TRUE(r.recycleMode);
   const QStringList texts = prompts.texts();
   ASSERT_EQ(texts.size(), 3);
-  EXPECT_TRUE(texts[0].startsWith("Note that the recycle bin may be full"));
-  EXPECT_TRUE(texts[0].endsWith("Send to the recycle bin anyway?"));
+  EXPECT_TRUE(texts[0].startsWith("Note that files sent to the trash keep taking up disk space"));
+  EXPECT_TRUE(texts[0].endsWith("Send to the trash anyway?"));
   EXPECT_EQ(texts[2], "Deleted 2 files for a savings of 2,000 bytes.");
   EXPECT_FALSE(exists(t / "victim"));
   const std::string trash = platform::dataHome() + "/Trash";

@@ -48,9 +48,8 @@ namespace {
 const QDateTime kNow(QDate(2024, 3, 15), QTime(14, 5, 30));
 
 const QString kRecycleQuestion =
-    "Note that the recycle bin may be full or that you may have the \"Immediately Remove Files On Delete\" option "
-    "turned on in the recycle bin. If either is true, then you will not be able to recover the deleted files from "
-    "the recycle bin. \n\nSend to the recycle bin anyway?";
+    "Note that files sent to the trash keep taking up disk space until the trash is emptied. \n\nSend to the trash "
+    "anyway?";
 const QString kNoFiles =
     "There are no files on the deletion panel.  In order to perform this operation you need to move files from the "
     "NON-DELETE list to the deletion panel.";
@@ -395,7 +394,7 @@ TEST_F(ReviewTest, TheReasonSaysWhyAFileIsOnTheSafeHarborPanel) {
   EXPECT_EQ(prompts.texts(),
             (QStringList{lead + shown(p) +
                              "\" is on the Safe Harbor List since the folder that it is stored in is "
-                             "referenced in the registry",
+                             "referenced in the configuration files",
                          lead + shown(s) +
                              "\" is on the Safe Harbor List since the folder that it is stored in is "
                              "included in the protected file extensions",
@@ -519,7 +518,7 @@ TEST_F(ReviewTest, EveryControlCarriesItsNameCaptionAndHint) {
       {"btReason", "Reason that file is on this list", "Why the file is on the list of non-deleted files"},
       {"btZip", "&Archive files into a zip file", "Compress files into a ZIP file"},
       {"btDelete", "&Delete all files", "Delete the files shown above permanently.  Cannot be undeleted."},
-      {"btRecycle", "&Send to recycle bin", "Send to recycle bin.  Recycle bin can be emptied later."},
+      {"btRecycle", "&Send to trash", "Send to trash.  Trash can be emptied later."},
       {"btClose", "Cancel", "Cancel and close.  May cancel an operation in progress."},
   };
   for (const auto& [name, caption, hint] : buttons) {

@@ -110,7 +110,7 @@ TEST(RecycleFilesTest, MovesToTheTrashAndStopsAtTheFirstFailure) {
   Recorder r;
   int stopped = 0;
   const ActionTally tally = recycleFiles({a, b, gone, c}, r.hooks(), &stopped);
-  EXPECT_EQ(r.errors, QStringList{"An error occurred sending files to the recycle bin.  The bin may be full."});
+  EXPECT_EQ(r.errors, QStringList{"An error occurred sending files to the trash.  The trash may be full."});
   EXPECT_EQ(stopped, 2);
   EXPECT_EQ(r.announced, (std::vector<int>{0, 1, 2}));
   EXPECT_EQ(tally.files, 2);

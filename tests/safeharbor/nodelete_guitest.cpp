@@ -25,7 +25,8 @@ using namespace roomvale::testing;
 namespace {
 
 const QString kBuildQuestion = QStringLiteral(
-    "Roomvale will now scan the registry for references to folders.  Those folders ending with *.* will not be "
+    "Roomvale will now scan the configuration files for references to folders.  Those folders ending with *.* will not "
+    "be "
     "discarded during the scan.  It may take a few minutes.  Continue? ");
 
 // Each test starts without "folders.txt" and without stored settings, with configuration

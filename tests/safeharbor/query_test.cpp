@@ -60,7 +60,7 @@ TEST(SafeHarborQueryTest, SystemFoldersWinOverSearchPathAndList) {
   h.load(h.t / "win/\r\n", h.t / "win");
   EXPECT_EQ(h.reason(h.t / "win/hosts", true), kInSystemFolder);
   EXPECT_EQ(h.reason(h.t / "sys/", false), kInSystemFolder);
-  EXPECT_EQ(safeHarborReasonText(kInSystemFolder), "in the Windows/System folder");
+  EXPECT_EQ(safeHarborReasonText(kInSystemFolder), "in the system folders");
 }
 
 TEST(SafeHarborQueryTest, WholeTreeEntriesProtectEverythingBelow) {
@@ -73,7 +73,7 @@ TEST(SafeHarborQueryTest, WholeTreeEntriesProtectEverythingBelow) {
   EXPECT_EQ(h.reason(h.t / "plain/x/file", true), kNotProtected);
   // The one-folder entry below the tree was absorbed by it.
   EXPECT_EQ(h.sh.lb1().size(), 4u);  // apps/*.*, plain/, sys/, win/
-  EXPECT_EQ(safeHarborReasonText(kInFolderList), "referenced in the registry");
+  EXPECT_EQ(safeHarborReasonText(kInFolderList), "referenced in the configuration files");
 }
 
 TEST(SafeHarborQueryTest, FolderAndFileFormsOfAQuery) {
