@@ -435,6 +435,7 @@ void TfrmMods::scan() {
   }
   pnlScan->setText(QStringLiteral("Found : ") + formatThousands(filesFound_));
   grid->finishFill();
+  grid->walkEnded();
   setWalkingState(false);
   pckDriveClick();
   if (filesFound_ == 0) {
