@@ -2,8 +2,11 @@
 
 #include <fcntl.h>
 #include <ftw.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -202,6 +205,31 @@ bool waitFor(const std::function<bool()>& cond, int timeoutMs) {
     ::usleep(1000);
   }
   return cond();
+}
+
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+int contractsAlive = 0;
+
+void reportContractBreach(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type != QtDebugMsg && type != QtInfoMsg && context.category && qstrcmp(context.category, "qt.modeltest") == 0) {
+    ADD_FAILURE() << "item model contract: " << message.toStdString();
+    return;
+  }
+  if (previousHandler) previousHandler(type, context, message);
+}
+
+}  // namespace
+
+ModelContract::ModelContract(QAbstractItemModel* model) {
+  if (contractsAlive++ == 0) previousHandler = qInstallMessageHandler(reportContractBreach);
+  tester_ = new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::Warning);
+}
+
+ModelContract::~ModelContract() {
+  delete tester_;
+  if (--contractsAlive == 0) qInstallMessageHandler(previousHandler);
 }
 
 }  // namespace roomvale::testing

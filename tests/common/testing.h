@@ -13,6 +13,9 @@
 
 #include "foundation/prompts.h"
 
+class QAbstractItemModel;
+class QAbstractItemModelTester;
+
 namespace roomvale::testing {
 
 // One box or chooser the program showed.
@@ -109,5 +112,19 @@ QWidget* findTopLevel(const QString& name);
 
 // Spins the event loop until `cond` holds or the time is up; returns cond().
 bool waitFor(const std::function<bool()>& cond, int timeoutMs = 5000);
+
+// Runs Qt's model tester over `model` while this object lives: every breach of the item-model
+// contract it sees (after each insert, remove, reset, layout or data change) fails the running
+// test with the tester's own words.
+class ModelContract {
+ public:
+  explicit ModelContract(QAbstractItemModel* model);
+  ~ModelContract();
+  ModelContract(const ModelContract&) = delete;
+  ModelContract& operator=(const ModelContract&) = delete;
+
+ private:
+  QAbstractItemModelTester* tester_;
+};
 
 }  // namespace roomvale::testing

@@ -267,6 +267,7 @@ TEST_F(ZipFilesTest, AbortFailsTheFileInHandKeepsWhatWasStoredAndLeavesTheRest) 
 
 TEST(ReviewListTest, SortedWithoutRegardToCaseWithoutDuplicatesAndByteExact) {
   ReviewList list;
+  rt::ModelContract contract(&list);
   const std::string latin1 = std::string("/d/caf") + char(0xE9) + ".tmp";  // not UTF-8
   list.add({"/d/b.tmp", "/d/C.tmp", "/d/a.tmp", "/d/B.tmp"});
   list.add({"/d/A.tmp", latin1, "/d/b.tmp"});
@@ -280,4 +281,6 @@ TEST(ReviewListTest, SortedWithoutRegardToCaseWithoutDuplicatesAndByteExact) {
   EXPECT_EQ(list.rowOf("/d/C.tmp"), -1);
   EXPECT_TRUE(list.take({}).empty());
   EXPECT_EQ(list.count(), 4);
+  list.clear();
+  EXPECT_TRUE(list.isEmpty());
 }
