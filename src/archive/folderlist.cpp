@@ -92,7 +92,7 @@ void DirectoryListBox::fill() {
   const QIcon open = style->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon closed = style->standardIcon(QStyle::SP_DirIcon);
   auto add = [&](const std::string& path, const std::string& label, int depth, const QIcon& icon) {
-    auto* item = new QListWidgetItem(icon, QString(depth * 2, QLatin1Char(' ')) + platform::toDisplay(label), this);
+    auto* item = new QListWidgetItem(icon, QString(qsizetype{depth} * 2, QLatin1Char(' ')) + platform::toDisplay(label), this);
     item->setData(kPathRole, QByteArray::fromStdString(path));
     return item;
   };

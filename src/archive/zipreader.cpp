@@ -20,7 +20,7 @@ namespace roomvale {
 
 namespace {
 
-constexpr std::size_t kChunk = 256 * 1024;
+constexpr std::size_t kChunk = std::size_t{256} * 1024;
 constexpr zip_uint16_t kExtendedTimestamp = 0x5455;
 
 QString sysText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }

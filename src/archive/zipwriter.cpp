@@ -18,10 +18,10 @@ namespace roomvale {
 
 namespace {
 
-constexpr std::size_t kChunk = 256 * 1024;
+constexpr std::size_t kChunk = std::size_t{256} * 1024;
 // Files up to this size keep their bytes in memory while they are deflated, so that an
 // incompressible one can be stored without reading it twice.
-constexpr std::uint64_t kKeepRawUpTo = 4 * 1024 * 1024;
+constexpr std::uint64_t kKeepRawUpTo = std::uint64_t{4} * 1024 * 1024;
 
 QString sysText(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
@@ -96,7 +96,7 @@ class Spool {
   int lastError() const { return error_; }
 
  private:
-  static constexpr std::size_t kBuffer = 1024 * 1024;
+  static constexpr std::size_t kBuffer = std::size_t{1024} * 1024;
 
   bool writeAt(std::uint64_t offset, const unsigned char* p, std::size_t n) {
     while (n > 0) {

@@ -169,7 +169,7 @@ bool printDeletionLog(QPrinter& printer, const DeletionLog& log) {
     for (int c = 0; c < cols; ++c) {
       const QRectF cellRect(x + gap / 2, y, widths[c] - gap, rowH);
       const Qt::Alignment a = (rightAligned(c) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
-      painter.drawText(cellRect, a | Qt::TextSingleLine, printable(log.cell(c, r)));
+      painter.drawText(cellRect, static_cast<int>(a | Qt::TextSingleLine), printable(log.cell(c, r)));
       x += widths[c];
     }
   };

@@ -30,7 +30,7 @@ void addFolderToDriveList(QWidget* owner, QListWidget* list, DriveKinds kinds) {
   }
 }
 
-QMenu* attachDriveListMenu(QListWidget* list, DriveKinds kinds, std::function<void()> changed, bool selectAll) {
+QMenu* attachDriveListMenu(QListWidget* list, DriveKinds kinds, const std::function<void()>& changed, bool selectAll) {
   auto* menu = new QMenu(list);
   menu->setObjectName(QStringLiteral("pmDrives"));
   auto notify = [changed] {

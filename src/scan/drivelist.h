@@ -21,6 +21,6 @@ void addFolderToDriveList(QWidget* owner, QListWidget* list, DriveKinds kinds);
 // or entries (e.g. to enable a Start button). With `selectAll` false the menu holds only the
 // add-folder item. The menu is owned by the list; its actions are named "miSelectAll",
 // "miDeselectAll" and "miAddFolder".
-QMenu* attachDriveListMenu(QListWidget* list, DriveKinds kinds, std::function<void()> changed, bool selectAll = true);
+QMenu* attachDriveListMenu(QListWidget* list, DriveKinds kinds, const std::function<void()>& changed, bool selectAll = true);
 
 }  // namespace roomvale

@@ -67,7 +67,7 @@ void applyOrder(GridData& grid, int first, std::vector<Keyed<Key>>& entries, boo
 template <typename Key>
 void sortByKey(GridData& grid, int first, int last, bool descending, auto keyOf) {
   std::vector<Keyed<Key>> entries;
-  entries.reserve(static_cast<std::size_t>(last - first + 1));
+  entries.reserve(static_cast<std::size_t>(last - first) + 1);
   for (int pos = first; pos <= last; ++pos) {
     const std::uint32_t id = grid.rowIdAt(pos);
     entries.push_back({keyOf(pos, id), id});
@@ -131,7 +131,7 @@ struct PathKey {
 void sortByFullPath(GridData& grid, int first, int last, bool descending) {
   const FolderRanks ranks = rankFolders(grid, true);
   std::vector<Keyed<PathKey>> entries;
-  entries.reserve(static_cast<std::size_t>(last - first + 1));
+  entries.reserve(static_cast<std::size_t>(last - first) + 1);
   for (int pos = first; pos <= last; ++pos) {
     const std::uint32_t id = grid.rowIdAt(pos);
     const GridRow& row = grid.rowById(id);
@@ -159,7 +159,7 @@ void sortByFullPath(GridData& grid, int first, int last, bool descending) {
 
 void sortByName(GridData& grid, int first, int last, bool descending) {
   std::vector<Keyed<std::uint64_t>> entries;
-  entries.reserve(static_cast<std::size_t>(last - first + 1));
+  entries.reserve(static_cast<std::size_t>(last - first) + 1);
   for (int pos = first; pos <= last; ++pos) {
     const std::uint32_t id = grid.rowIdAt(pos);
     entries.push_back({namePrefix(grid.nameOf(grid.rowById(id))), id});
@@ -204,7 +204,7 @@ void sortByType(GridData& grid, int first, int last, bool descending) {
 
 void sortByCellTexts(GridData& grid, int first, int last, bool descending, int column) {
   std::vector<Keyed<QString>> entries;
-  entries.reserve(static_cast<std::size_t>(last - first + 1));
+  entries.reserve(static_cast<std::size_t>(last - first) + 1);
   for (int pos = first; pos <= last; ++pos) entries.push_back({grid.cellText(pos, column), grid.rowIdAt(pos)});
   applyOrder(grid, first, entries, descending,
              [](const Keyed<QString>& a, const Keyed<QString>& b) { return compareTextKeys(a.key, b.key) < 0; });
