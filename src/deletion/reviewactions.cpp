@@ -22,6 +22,11 @@ void announce(const ActionHooks& hooks, std::size_t index, const std::string& pa
   if (hooks.onFile) hooks.onFile(static_cast<int>(index), path);
 }
 
+// Removing a name whose file keeps other links frees nothing.
+std::uint64_t bytesFreedBy(const struct stat& st) {
+  return st.st_nlink > 1 && !S_ISLNK(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
+}
+
 void credit(ActionTally& tally, std::uint64_t size) {
   ++tally.files;
   tally.bytes += static_cast<std::int64_t>(size);
@@ -50,7 +55,7 @@ int removeMarkedFile(const std::string& path, std::uint64_t* size) {
   // unlink never follows the last component, so a link that replaced the file since the
   // lstat is removed as a link and its target is left alone.
   if (::unlink(path.c_str()) != 0) return errno;
-  if (size) *size = static_cast<std::uint64_t>(st.st_size);
+  if (size) *size = bytesFreedBy(st);
   return 0;
 }
 
@@ -74,7 +79,7 @@ ActionTally recycleFiles(const std::vector<std::string>& paths, const ActionHook
   for (std::size_t i = 0; i < paths.size(); ++i) {
     announce(hooks, i, paths[i]);
     struct stat st {};
-    const std::uint64_t size = ::lstat(paths[i].c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    const std::uint64_t size = ::lstat(paths[i].c_str(), &st) == 0 ? bytesFreedBy(st) : 0;
     if (!platform::moveToTrash(paths[i]).isEmpty()) {
       report(hooks, recycleFailedText());
       if (stoppedAt) *stoppedAt = static_cast<int>(i);

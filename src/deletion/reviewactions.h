@@ -1,7 +1,8 @@
 // The three actions of the deletion review, without the window: delete the files outright,
 // move them to the trash, or store them in archives and then delete them. Each runs over the
 // exact paths it is given, reports single failures through its hooks and goes on, and tells
-// how many files (and bytes, looked up before acting) it really removed, so that the totals
+// how many files (and bytes, looked up before acting; a name whose file keeps other links
+// frees none) it really removed, so that the totals
 // are credited with what happened rather than with what was asked for.
 #pragma once
 
@@ -44,7 +45,8 @@ QString recycleFailedText();
 // removed as a link. Nothing is changed on the file first, so a read-only file (owner write
 // bit clear) is refused even where the process could unlink it, and a folder is never
 // removed. Returns 0 or an errno value (EACCES for a read-only file, EISDIR for a folder);
-// `size`, when given, receives the size the entry had just before it went (0 on failure).
+// `size`, when given, receives the bytes its removal freed: the size the entry had just
+// before it went, but 0 for a name whose file keeps other hard links (and 0 on failure).
 int removeMarkedFile(const std::string& path, std::uint64_t* size = nullptr);
 
 // Deletes every file of `paths` in order; a file that cannot be deleted is reported and

@@ -69,32 +69,33 @@ std::uint32_t fileCRC(const std::string& path) {
   thread_local std::unique_ptr<unsigned char[]> buffer;
   if (!buffer) buffer = std::make_unique<unsigned char[]>(kReadSize);
 
-  std::uint32_t sum = 0;
-  std::uint32_t blockCrc = 0;  // CRC of the block being filled
-  std::size_t blockFill = 0;   // bytes of it seen so far
+  BlockSumCrc crc;
   for (;;) {
     const ssize_t n = ::read(fd, buffer.get(), kReadSize);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;  // end of file, or a read error that ends the file
-    const unsigned char* p = buffer.get();
-    std::size_t left = static_cast<std::size_t>(n);
-    // A short read can end anywhere; the block being filled carries over to the next read.
-    while (left > 0) {
-      const std::size_t take = std::min(left, kBlock - blockFill);
-      blockCrc = crc32Update(blockCrc, p, take);
-      blockFill += take;
-      p += take;
-      left -= take;
-      if (blockFill == kBlock) {
-        sum += blockCrc;
-        blockCrc = 0;
-        blockFill = 0;
-      }
-    }
+    crc.update(buffer.get(), static_cast<std::size_t>(n));
   }
-  if (blockFill > 0) sum += blockCrc;
+  const std::uint32_t sum = crc.value();
   ::close(fd);
   return sum;
+}
+
+void BlockSumCrc::update(const void* data, std::size_t len) {
+  const auto* p = static_cast<const unsigned char*>(data);
+  // A piece can end anywhere; the block being filled carries over to the next one.
+  while (len > 0) {
+    const std::size_t take = std::min(len, kBlock - blockFill_);
+    blockCrc_ = crc32Update(blockCrc_, p, take);
+    blockFill_ += take;
+    p += take;
+    len -= take;
+    if (blockFill_ == kBlock) {
+      sum_ += blockCrc_;
+      blockCrc_ = 0;
+      blockFill_ = 0;
+    }
+  }
 }
 
 QString crcText(std::uint32_t value) { return QString::number(value, 16).toUpper(); }

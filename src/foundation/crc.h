@@ -15,6 +15,19 @@ namespace roomvale {
 // A read error ends the file: the blocks read so far count.
 std::uint32_t fileCRC(const std::string& path);
 
+// The same checksum fed piece by piece (pieces may end anywhere), for readers that look at
+// the bytes for other reasons too.
+class BlockSumCrc {
+ public:
+  void update(const void* data, std::size_t len);
+  std::uint32_t value() const { return blockFill_ > 0 ? sum_ + blockCrc_ : sum_; }
+
+ private:
+  std::uint32_t sum_ = 0;
+  std::uint32_t blockCrc_ = 0;  // CRC of the block being filled
+  std::size_t blockFill_ = 0;   // bytes of it seen so far
+};
+
 // Display form: upper-case hexadecimal without leading zeros ("0", "352441C2").
 QString crcText(std::uint32_t value);
 

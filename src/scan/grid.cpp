@@ -221,6 +221,12 @@ void GridData::setShade(int pos, bool shade) {
   row.flags = shade ? (row.flags | kShade) : (row.flags & ~kShade);
 }
 
+void GridData::setLowerCaseShown(int pos, bool lower) {
+  if (!isRowUsed(pos)) return;
+  GridRow& row = rows_[rowIdAt(pos)];
+  row.flags = lower ? (row.flags | kLowerCase) : (row.flags & ~kLowerCase);
+}
+
 bool GridData::shade(int pos) const { return isRowUsed(pos) && (rows_[rowIdAt(pos)].flags & kShade); }
 
 QString GridData::cellText(int pos, int column) const {
@@ -234,7 +240,10 @@ QString GridData::cellText(int pos, int column) const {
     case CellField::WriteTime: return fatTimeText(row.writeTime);
     case CellField::AccessDate: return fatDateText(row.accessTime);
     case CellField::CreationDate: return fatDateText(row.creationTime);
-    case CellField::FullPath: return platform::toDisplay(pathOfRow(row));
+    case CellField::FullPath: {
+      const QString path = platform::toDisplay(pathOfRow(row));
+      return (row.flags & kLowerCase) ? path.toLower() : path;
+    }
     case CellField::Name: return platform::toDisplay(std::string(nameOf(row)));
     case CellField::Folder: return platform::toDisplay(folders_[row.folder]);
     case CellField::Type: return typeTextOfName(nameOf(row));

@@ -102,6 +102,8 @@ class GridData {
   // Per-row shade flag (duplicates grouping).
   void setShade(int pos, bool shade);
   bool shade(int pos) const;
+  // A path cell shown in lower case (the row keeps its real path for every action).
+  void setLowerCaseShown(int pos, bool lower);
 
   // Marks.
   bool isMarked(int pos) const;
@@ -136,7 +138,7 @@ class GridData {
   static std::optional<std::uint64_t> lookupOnDisk(const std::string& path);
 
  private:
-  enum Flag : std::uint16_t { kMarked = 1, kHasText = 2, kShade = 4 };
+  enum Flag : std::uint16_t { kMarked = 1, kHasText = 2, kShade = 4, kLowerCase = 8 };
 
   // One marked file: the row listed for it in lbDeleted, how many rows show it marked
   // (a file found twice by overlapping targets is one file), and what was added to the

@@ -100,6 +100,22 @@ TEST(DeleteFilesTest, ReportsEachFailureGoesOnAndCountsOnlyWhatWasDeleted) {
   EXPECT_FALSE(rt::exists(big));
 }
 
+TEST(DeleteFilesTest, ANameWhoseFileKeepsOtherLinksFreesNoBytes) {
+  TempTree t;
+  // x has two names, both deleted: only the last one frees the space. y keeps a name.
+  const std::string x1 = t.file("x1", std::string(1000, 'x'));
+  const std::string x2 = t / "x2";
+  ASSERT_EQ(::link(x1.c_str(), x2.c_str()), 0);
+  const std::string y1 = t.file("y1", std::string(70, 'y'));
+  ASSERT_EQ(::link(y1.c_str(), (t / "y2").c_str()), 0);
+  Recorder r;
+  const ActionTally tally = deleteFiles({x1, x2, y1}, r.hooks());
+  EXPECT_TRUE(r.errors.isEmpty());
+  EXPECT_EQ(tally.files, 3);
+  EXPECT_EQ(tally.bytes, 1000);
+  EXPECT_EQ(rt::readFile(t / "y2"), std::string(70, 'y'));
+}
+
 TEST(RecycleFilesTest, MovesToTheTrashAndStopsAtTheFirstFailure) {
   TempTree t;
   const std::string a = t.file("one/a.tmp", "alpha");
