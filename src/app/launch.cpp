@@ -10,6 +10,7 @@
 #include "finders/cache.h"
 #include "finders/clean.h"
 #include "finders/dirhog.h"
+#include "finders/dups.h"
 #include "finders/filemod.h"
 #include "foundation/prompts.h"
 #include "safeharbor/nodelete.h"
@@ -42,14 +43,13 @@ bool loadSafeHarborLists() {
 }
 
 void openTool(Tool tool, QWidget* owner, bool findDuplicates) {
-  Q_UNUSED(findDuplicates);
   switch (tool) {
+    case Tool::Duplicates: openDuplicates(owner, findDuplicates); return;
     case Tool::QuickClean: openQuickClean(owner); return;
     case Tool::FilesByDate: openFilesByDate(owner); return;
     case Tool::FolderHogs: openFolderHogs(owner); return;
     case Tool::InternetCache: openInternetCache(owner); return;
     case Tool::Unzip: openUnzip(owner); return;
-    case Tool::Duplicates:
     case Tool::Statistics:
     case Tool::Browse: notAvailable(); return;
   }

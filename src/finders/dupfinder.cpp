@@ -453,3 +453,63 @@ QString dupPrintTitle(bool duplicates, SizeCompare compare, int first, int secon
 }
 
 }  // namespace roomvale
+
+namespace roomvale {
+
+std::vector<RowRange> shadeGroups(const GridData& grid) {
+  std::vector<RowRange> groups;
+  for (int pos = 0; pos < grid.rowsUsed(); ++pos) {
+    if (pos == 0 || grid.shade(pos) != grid.shade(pos - 1))
+      groups.push_back({pos, pos});
+    else
+      groups.back().last = pos;
+  }
+  return groups;
+}
+
+std::vector<int> rowsToMarkKeeping(const GridData& grid, KeepCopy keep) {
+  std::vector<int> out;
+  for (const RowRange& g : shadeGroups(grid)) {
+    int kept = g.first;
+    for (int pos = g.first + 1; pos <= g.last; ++pos) {
+      const std::uint32_t t = grid.rowById(grid.rowIdAt(pos)).writeTime;
+      const std::uint32_t best = grid.rowById(grid.rowIdAt(kept)).writeTime;
+      if ((keep == KeepCopy::Newest && t > best) || (keep == KeepCopy::Oldest && t < best)) kept = pos;
+    }
+    for (int pos = g.first; pos <= g.last; ++pos)
+      if (pos != kept) out.push_back(pos);
+  }
+  return out;
+}
+
+std::vector<int> rowsToMarkBelow(const GridData& grid, const std::string& folder) {
+  std::string base = folder;
+  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  auto below = [&base](const std::string& path) {
+    if (base == "/") return true;
+    return path.size() > base.size() && path.compare(0, base.size(), base) == 0 && path[base.size()] == '/';
+  };
+  std::vector<int> out;
+  for (const RowRange& g : shadeGroups(grid)) {
+    int unmarked = 0;
+    for (int pos = g.first; pos <= g.last; ++pos) unmarked += grid.isMarked(pos) ? 0 : 1;
+    for (int pos = g.first; pos <= g.last && unmarked > 1; ++pos) {
+      if (grid.isMarked(pos) || !below(grid.rowPath(pos))) continue;
+      out.push_back(pos);
+      --unmarked;
+    }
+  }
+  return out;
+}
+
+int groupsFullyMarked(const GridData& grid) {
+  int count = 0;
+  for (const RowRange& g : shadeGroups(grid)) {
+    bool all = true;
+    for (int pos = g.first; pos <= g.last && all; ++pos) all = grid.isMarked(pos);
+    count += all ? 1 : 0;
+  }
+  return count;
+}
+
+}  // namespace roomvale

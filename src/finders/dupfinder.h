@@ -68,6 +68,10 @@ class DupWorkingList {
   std::size_t size() const { return static_cast<std::size_t>(rows_.rowsUsed()); }
   bool full() const { return size() >= capacity_; }
   void clear() { rows_.clear(); }
+  void reset(std::size_t capacity) {
+    rows_.clear();
+    capacity_ = capacity;
+  }
   const GridData& rows() const { return rows_; }
 
   // Row ids in the order of the sorted working lines: duplicates of `mode`, or file hogs.
@@ -101,5 +105,28 @@ int addFileHogs(const DupWorkingList& list, GridData& grid);
 // " on drive(s) " + the first character of every target, each followed by a space.
 QString dupPrintTitle(bool duplicates, SizeCompare compare, int first, int second, const QString& unit,
                       const QString& pattern, const QStringList& targetTexts);
+
+}  // namespace roomvale
+
+namespace roomvale {
+
+// The groups of a duplicates grid: runs of rows of equal shade (first and last position).
+struct RowRange {
+  int first = 0;
+  int last = 0;
+};
+std::vector<RowRange> shadeGroups(const GridData& grid);
+
+// "Mark all but the first / newest / oldest of each group": the rows to mark, every row of
+// each group but the one kept (the first of equally new or old rows is kept).
+enum class KeepCopy { First, Newest, Oldest };
+std::vector<int> rowsToMarkKeeping(const GridData& grid, KeepCopy keep);
+
+// "Mark every copy in a folder...": the unmarked rows whose file lies below `folder` (or in
+// it), as long as each group keeps at least one unmarked row.
+std::vector<int> rowsToMarkBelow(const GridData& grid, const std::string& folder);
+
+// How many groups have every row marked.
+int groupsFullyMarked(const GridData& grid);
 
 }  // namespace roomvale

@@ -171,6 +171,22 @@ void GridData::removeRow(int pos) {
   rowCount_ = std::max(rowCount_ - 1, 2);
 }
 
+int GridData::removeRowsWhere(const std::function<bool(int pos)>& drop) {
+  std::vector<std::uint32_t> kept;
+  kept.reserve(order_.size());
+  for (int pos = 0; pos < rowsUsed(); ++pos) {
+    if (!drop(pos)) {
+      kept.push_back(order_[static_cast<std::size_t>(pos)]);
+      continue;
+    }
+    if (isMarked(pos)) deleteOneFile(pos);
+  }
+  const int removed = rowsUsed() - static_cast<int>(kept.size());
+  order_.swap(kept);
+  rowCount_ = std::max(rowCount_ - removed, 2);
+  return removed;
+}
+
 std::string GridData::pathOfRow(const GridRow& row) const {
   const std::string& folder = folders_[row.folder];
   std::string path;

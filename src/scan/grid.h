@@ -88,6 +88,8 @@ class GridData {
   int rowCount() const { return rowCount_; }
   // Removes a data row (its mark first).
   void removeRow(int pos);
+  // Removes every data row for which `drop` (position) holds, in one pass; returns how many.
+  int removeRowsWhere(const std::function<bool(int pos)>& drop);
 
   // Cells. Positions at or beyond rowsUsed() are blank rows.
   QString cellText(int pos, int column) const;

@@ -105,6 +105,28 @@ void ResultModel::removeRow(int pos) {
   flush();
 }
 
+int ResultModel::removeRowsWhere(const std::function<bool(int pos)>& drop) {
+  flush();
+  beginResetModel();
+  const int removed = grid_.removeRowsWhere(drop);
+  shownRows_ = grid_.rowCount() - 1;
+  endResetModel();
+  return removed;
+}
+
+void ResultModel::setColumnTexts(int column, const std::vector<QString>& texts) {
+  flush();
+  const QString* widest = nullptr;
+  const int n = std::min(static_cast<int>(texts.size()), grid_.rowsUsed());
+  for (int pos = 0; pos < n; ++pos) {
+    const QString& text = texts[static_cast<std::size_t>(pos)];
+    grid_.setCellText(pos, column, text);
+    if (!widest || text.size() > widest->size()) widest = &text;
+  }
+  if (n > 0 && n <= shownRows_) emit dataChanged(index(0, column), index(n - 1, column));
+  if (widest) emit cellTextSet(column, *widest);
+}
+
 void ResultModel::setCellText(int pos, int column, const QString& text) {
   grid_.setCellText(pos, column, text);
   if (pos < shownRows_) emit dataChanged(index(pos, column), index(pos, column));

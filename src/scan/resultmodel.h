@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <functional>
+#include <vector>
 
 #include "scan/grid.h"
 #include "scan/gridspec.h"
@@ -34,7 +36,11 @@ class ResultModel : public QAbstractTableModel {
   int addRow(const GridFile& file);
   void fixRowCount();
   void removeRow(int pos);
+  // Many rows at once (the view is reset): returns how many went.
+  int removeRowsWhere(const std::function<bool(int pos)>& drop);
   void setCellText(int pos, int column, const QString& text);
+  // A finder's own texts for one column of many rows (texts[pos]), with one notification.
+  void setColumnTexts(int column, const std::vector<QString>& texts);
   void setHeaderText(int column, const QString& text);
   bool toggleMark(int pos);
   void markAll();

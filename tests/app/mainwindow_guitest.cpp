@@ -180,6 +180,7 @@ TEST_F(MainWindowTest, TabOrderFollowsLeftColumnRightColumnThenBottomRow) {
 QString windowOf(const char* button) {
   const QString name = button;
   if (name == "btClean") return "frmClean";
+  if (name == "btDuplicate" || name == "btFileHog") return "frmDup";
   if (name == "btFiles") return "frmMods";
   if (name == "btDirHogs") return "frmDirHog";
   if (name == "btBuild") return "frmNoDelete";
@@ -239,11 +240,20 @@ TEST_F(MainWindowTest, FinderButtonsPassTheGateWithSafeHarborList) {
       EXPECT_TRUE(opened) << kButtons[i].name;
   }
   // The mode of the duplicates window follows the button pressed last.
-  QTest::mouseClick(button("btDuplicate"), Qt::LeftButton);
+  auto titleOpenedBy = [&](const char* name) {
+    QString title;
+    testing::whenShown("frmDup", [&](QWidget* w) {
+      title = w->windowTitle();
+      w->close();
+    });
+    QTest::mouseClick(button(name), Qt::LeftButton);
+    return title;
+  };
+  EXPECT_EQ(titleOpenedBy("btDuplicate"), "Find and delete duplicate files");
   EXPECT_TRUE(main->findDuplicates());
-  QTest::mouseClick(button("btFileHog"), Qt::LeftButton);
+  EXPECT_EQ(titleOpenedBy("btFileHog"), "Find and delete file hogs");
   EXPECT_FALSE(main->findDuplicates());
-  QTest::mouseClick(button("btDuplicate"), Qt::LeftButton);
+  EXPECT_EQ(titleOpenedBy("btDuplicate"), "Find and delete duplicate files");
   EXPECT_TRUE(main->findDuplicates());
 }
 

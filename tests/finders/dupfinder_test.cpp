@@ -50,7 +50,9 @@ std::string grouped(const std::vector<Found>& files, MatchMode mode) {
     if (pos > 0) out += grid.shade(pos) == grid.shade(pos - 1) ? " " : " | ";
     out += grid.rowPath(pos);
   }
-  if (grid.rowsUsed() > 0) EXPECT_TRUE(grid.shade(0));  // the first row has shade A
+  if (grid.rowsUsed() > 0) {
+    EXPECT_TRUE(grid.shade(0));  // the first row has shade A
+  }
   return out;
 }
 
