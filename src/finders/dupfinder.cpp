@@ -197,6 +197,23 @@ class LineOrder {
 
   bool operator()(std::uint32_t a, std::uint32_t b) { return compare(a, b) < 0; }
 
+  // The first 16 bytes of the joined line, a-z raised, as two big-endian numbers (zeros
+  // after the end of the line, which sorts before any character).
+  std::pair<std::uint64_t, std::uint64_t> prefix(std::uint32_t id) {
+    unsigned char bytes[16] = {};
+    int taken = 0;
+    for (std::size_t f = 0; f < fields_.count && taken < 16; ++f) {
+      if (f > 0) bytes[taken++] = '\t';
+      const std::string_view x = field(id, fields_.fields[f], 0);
+      for (std::size_t i = 0; i < x.size() && taken < 16; ++i) bytes[taken++] = raise(static_cast<unsigned char>(x[i]));
+    }
+    std::uint64_t high = 0;
+    std::uint64_t low = 0;
+    for (int i = 0; i < 8; ++i) high = (high << 8) | bytes[i];
+    for (int i = 8; i < 16; ++i) low = (low << 8) | bytes[i];
+    return {high, low};
+  }
+
   int compare(std::uint32_t a, std::uint32_t b) {
     for (std::size_t f = 0; f < fields_.count; ++f) {
       const bool last = f + 1 == fields_.count;
@@ -242,10 +259,24 @@ class LineOrder {
 };
 
 std::vector<std::uint32_t> sortedIds(const GridData& rows, FieldList fields) {
-  std::vector<std::uint32_t> ids(static_cast<std::size_t>(rows.rowsUsed()));
-  for (int pos = 0; pos < rows.rowsUsed(); ++pos) ids[static_cast<std::size_t>(pos)] = rows.rowIdAt(pos);
   LineOrder order(rows, fields);
-  std::stable_sort(ids.begin(), ids.end(), [&order](std::uint32_t a, std::uint32_t b) { return order(a, b); });
+  // Most pairs differ in their first 16 bytes: those are compared as two numbers in a
+  // compact array, and only ties look at the rows.
+  struct Keyed {
+    std::pair<std::uint64_t, std::uint64_t> prefix;
+    std::uint32_t id;
+  };
+  std::vector<Keyed> keyed(static_cast<std::size_t>(rows.rowsUsed()));
+  for (int pos = 0; pos < rows.rowsUsed(); ++pos) {
+    const std::uint32_t id = rows.rowIdAt(pos);
+    keyed[static_cast<std::size_t>(pos)] = {order.prefix(id), id};
+  }
+  std::stable_sort(keyed.begin(), keyed.end(), [&order](const Keyed& a, const Keyed& b) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    return order(a.id, b.id);
+  });
+  std::vector<std::uint32_t> ids(keyed.size());
+  for (std::size_t i = 0; i < keyed.size(); ++i) ids[i] = keyed[i].id;
   return ids;
 }
 
