@@ -134,6 +134,15 @@ TEST_F(DupWindowTest, MatchModesGroupTheTreeAndAskAboutChecksumsOnlyWhereOffered
   EXPECT_EQ(w->grid->data().headerText(6), "Type");
   EXPECT_FALSE(w->btMark->isVisible());
 
+  // A full working list stops the walk with its message; what was found is still grouped.
+  w->workingListCapacity = 2;
+  start(*w, 0);
+  EXPECT_EQ(prompts.texts(MessageKind::Warning),
+            QStringList{"Due to resource limitations ... cannot process any more files.\r\rTry increasing the file "
+                        "size limits or file match and re-scan."});
+  EXPECT_LE(w->grid->data().rowsUsed(), 2);
+  w->workingListCapacity = kWorkingListCapacity;
+
   // Pairs is for later.
   start(*w, 0);
   prompts.clear();
