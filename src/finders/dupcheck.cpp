@@ -268,6 +268,9 @@ class Phase {
 
   // Copies with equal first bytes: their checksums, then their classes of identical contents.
   bool settle(std::vector<Copy>& copies, const std::vector<int>& group, const std::string& kept, std::uint64_t size) {
+    if (check_ == TwinCheck::Bytes && !copies[static_cast<std::size_t>(group.front())].kept &&
+        group.size() <= kMaxOpenCompared)
+      return streamClasses(copies, group, size);
     std::vector<int> live;
     for (int c : group) {
       Copy& copy = copies[static_cast<std::size_t>(c)];
@@ -314,6 +317,76 @@ class Phase {
                             live.begin() + static_cast<std::ptrdiff_t>(t));
       if (same.size() >= 2 && !classify(copies, same, kept, size)) return false;
       s = t;
+    }
+    return true;
+  }
+
+  // Reads the copies of a group side by side, once: each one's checksum, and classes of
+  // identical bytes that split wherever a chunk differs. A copy left alone in its class is
+  // settled (no twin) and read no further.
+  bool streamClasses(std::vector<Copy>& copies, const std::vector<int>& group, std::uint64_t size) {
+    const std::size_t n = group.size();
+    std::vector<Fd> fds(n);
+    std::vector<BlockSumCrc> sums(n);
+    std::vector<std::vector<std::size_t>> classes(1);
+    for (std::size_t i = 0; i < n; ++i) {
+      Copy& copy = copies[static_cast<std::size_t>(group[i])];
+      FileId id;
+      std::uint64_t actual = 0;
+      fds[i] = openRegular(rows_[static_cast<std::size_t>(copy.firstRow)].path, id, actual);
+      ++out_.filesOpened;
+      if (fds[i].ok() && id == copy.id && actual == size)
+        classes[0].push_back(i);
+      else
+        copy.readable = false;
+    }
+    const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(size, kCompareChunk));
+    if (chunks_.size() < n * chunk) chunks_.resize(n * chunk);
+    auto buf = [&](std::size_t i) { return chunks_.data() + i * chunk; };
+    std::uint64_t nextTick = kTickBytes;
+    for (std::uint64_t offset = 0; offset < size && !classes.empty(); offset += chunk) {
+      const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, size - offset));
+      std::vector<std::vector<std::size_t>> next;
+      for (const std::vector<std::size_t>& cls : classes) {
+        std::vector<std::size_t> left;
+        for (std::size_t i : cls) {
+          if (readAt(fds[i].get(), buf(i), want, offset) != static_cast<ssize_t>(want)) {
+            copies[static_cast<std::size_t>(group[i])].readable = false;
+            continue;
+          }
+          out_.bytesRead += want;
+          sums[i].update(buf(i), want);
+          left.push_back(i);
+        }
+        while (left.size() >= 2) {
+          std::vector<std::size_t> same{left.front()};
+          std::vector<std::size_t> rest;
+          for (std::size_t k = 1; k < left.size(); ++k)
+            (std::memcmp(buf(left.front()), buf(left[k]), want) == 0 ? same : rest).push_back(left[k]);
+          if (same.size() >= 2) next.push_back(std::move(same));
+          left = std::move(rest);
+        }
+      }
+      classes = std::move(next);
+      if (offset + want >= nextTick) {
+        nextTick += kTickBytes;
+        if (!announce(copies[static_cast<std::size_t>(group.front())].firstRow)) return false;
+      }
+    }
+    for (std::vector<std::size_t>& cls : classes) {
+      // A file that grew since it was listed is not a twin.
+      std::vector<std::size_t> ended;
+      for (std::size_t i : cls) {
+        unsigned char probe;
+        if (readAt(fds[i].get(), &probe, 1, size) == 0) ended.push_back(i);
+      }
+      if (ended.size() < 2) continue;
+      for (std::size_t i : ended) {
+        Copy& copy = copies[static_cast<std::size_t>(group[i])];
+        copy.crc = sums[i].value();
+        copy.full = true;
+        copy.copies = static_cast<int>(ended.size());
+      }
     }
     return true;
   }
@@ -409,6 +482,7 @@ class Phase {
   ChecksumOutcome& out_;
   std::unique_ptr<unsigned char[]> buffer_;
   std::unique_ptr<unsigned char[]> compareBuffer_;
+  std::vector<unsigned char> chunks_;
 };
 
 }  // namespace
