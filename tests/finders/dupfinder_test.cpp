@@ -250,3 +250,18 @@ TEST_F(ChecksumTest, ChecksumsOnlyGiveFileCrcOfEveryRowAndAbortKeepsWhatWasDone)
   EXPECT_FALSE(stopped.crc[3].has_value());
   EXPECT_EQ(twinCountText(0x352441C2, 2), "352441C2 - 2.");
 }
+
+TEST_F(ChecksumTest, AGroupTooLargeToReadSideBySideIsStillComparedByteForByte) {
+  // More copies share their first bytes than are read side by side: they are classed one by
+  // one, and a copy differing in its last byte only stays apart.
+  std::vector<std::string> paths;
+  const std::string content = blocks({'h', 'h', 'm', 'n'});
+  for (int i = 0; i < 70; ++i) paths.push_back(file("many/" + std::to_string(i), content));
+  std::string odd = content;
+  odd.back() ^= 1;
+  paths.push_back(file("many/odd", odd));
+  const ChecksumOutcome out = computeChecksums(rows(paths), true, {}, TwinCheck::Bytes);
+  EXPECT_EQ(std::count(out.copies.begin(), out.copies.end(), 70), 70);
+  EXPECT_EQ(out.copies.back(), 1);
+  EXPECT_EQ(out.crc.front(), fileCRC(paths.front()));
+}
