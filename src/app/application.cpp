@@ -29,6 +29,7 @@ Application::~Application() {
   closeHelpWindow();
   destroyStandBy();
   setStandByHook({});
+  launch::destroyLongLivedWindows();
   delete main_.data();
   delete splash_.data();
 }
@@ -53,6 +54,7 @@ TfrmMain* Application::start() {
   if (const QString help = applicationHelpFile(); !QFileInfo(help).isFile())
     std::fprintf(stderr, "roomvale: help document not found: %s\n", qPrintable(help));
   main_->tmSplash->setInterval(options_.splashDelayMs);
+  launch::createLongLivedWindows(main_);
 
   // The progress window, which clears the protection query's cache on show and hide.
   frmStandBy();
