@@ -45,12 +45,13 @@ void MarkedChartView::setBars(const std::vector<ChartItem>& items, bool horizont
   QStringList categories;
   double top = 0;
   for (std::size_t i = 0; i < items.size(); ++i) {
-    auto* set = new QBarSet(items[i].label);
+    // Chart texts are rich text: "<= 7 days" must not read as a tag.
+    auto* set = new QBarSet(items[i].label.toHtmlEscaped());
     for (std::size_t j = 0; j < items.size(); ++j) set->append(j == i ? items[i].value : 0.0);
     set->setColor(items[i].color);
     set->setBorderColor(items[i].color.darker(130));
     series->append(set);
-    categories << items[i].label;
+    categories << items[i].label.toHtmlEscaped();
     top = std::max(top, items[i].value);
   }
   chart()->addSeries(series);
@@ -62,6 +63,8 @@ void MarkedChartView::setBars(const std::vector<ChartItem>& items, bool horizont
   valueAxis->setRange(0, top > 0 ? top * 1.15 : 1);
   chart()->addAxis(categoryAxis, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
   chart()->addAxis(valueAxis, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
+  categoryAxis->setTruncateLabels(false);
+  if (!horizontal && items.size() > 6) categoryAxis->setLabelsAngle(-40);
   series->attachAxis(categoryAxis);
   series->attachAxis(valueAxis);
   categoryAxis->setVisible(axesShown_);

@@ -239,7 +239,7 @@ TfrmStatistics::TfrmStatistics(QWidget* parent) : QDialog(parent) {
   for (QLabel* l : {lblTotal, lblFree, lblUsed, lblTot, lblPct, lblPct2}) l->clear();
   loadDeletionLog();
   deletedView->refreshGrid();
-  resize(780, 580);
+  resize(900, 640);
 }
 
 TfrmStatistics::~TfrmStatistics() = default;
@@ -344,6 +344,7 @@ QWidget* TfrmStatistics::buildSpacePage() {
   left->addWidget(cbTotal);
   left->addWidget(choice);
   left->addLayout(figures);
+  left->addStretch();
   auto* right = new QVBoxLayout;
   right->addWidget(chartSpaceBar, 1);
   right->addWidget(pnlPie, 1);
@@ -394,6 +395,8 @@ QWidget* TfrmStatistics::buildTypesPage() {
   gridTypes->hide();
   chartPie = plainChart(page, "chartPie");
   chartPie->setToolTip(QStringLiteral("Click on pie to toggle animation"));
+  chartPie->chart()->legend()->setAlignment(Qt::AlignRight);
+  chartPie->chart()->legend()->show();
   auto* pie = new QPieSeries;
   pie->setObjectName(QStringLiteral("Series1"));
   pie->setPieSize(0.6);
@@ -449,6 +452,7 @@ QWidget* TfrmStatistics::buildOverhangPage() {
   title->setFont(bold);
 
   auto* table = new QGridLayout;
+  overhangTable_ = table;
   const QStringList heads{
       QStringLiteral("FAT Partion size"), QStringLiteral("FAT 32 Size"),    QString(),
       QStringLiteral("Cluster size"),     QStringLiteral("Percent wasted"), QStringLiteral("Wasted space")};
@@ -509,22 +513,18 @@ QWidget* TfrmStatistics::buildOverhangPage() {
   Memo1 = new QPlainTextEdit(page);
   Memo1->setObjectName(QStringLiteral("Memo1"));
   Memo1->setReadOnly(true);
-  Memo1->setPlainText(QStringList{
+  // The note's texts run on within each paragraph; the box wraps them to its width.
+  Memo1->setPlainText(
       QStringLiteral("This page is an illustration of the amount of disk space wasted due to 'cluster overhang.'  "
-                     "This is the smallest amount of "),
-      QStringLiteral("space "),
-      QStringLiteral("a file will actually use.   The arrow points to your actual cluster size, the other numbers are "
-                     "hypothetical."),
-      QString(),
-      QStringLiteral("Due to the design of both Windows 95/DOS the hard disk is divided into clusters.  Files are "
-                     "stored in clusters. A file of one "),
-      QStringLiteral("byte will take an entire cluster and a file that's one byte larger than a cluster will take two "
-                     "clusters.  The larger the partition, "),
-      QStringLiteral("the "), QStringLiteral("more overhang or waste is involved."), QString(),
-      QStringLiteral("Solutions are to either repartition your hard disk or use disk compression.  Later versions of "
-                     "Win95/98 come with FAT32 "),
-      QStringLiteral("which uses 4K cluster sizes for drives up to 8GB in size and 8K clusters for up to 16GB.")}
-                          .join(QLatin1Char('\n')));
+                     "This is the smallest amount of space a file will actually use.   The arrow points to your actual "
+                     "cluster size, the other numbers are hypothetical.\n\n"
+                     "Due to the design of both Windows 95/DOS the hard disk is divided into clusters.  Files are "
+                     "stored in clusters. A file of one byte will take an entire cluster and a file that's one byte "
+                     "larger than a cluster will take two clusters.  The larger the partition, the more overhang or "
+                     "waste is involved.\n\n"
+                     "Solutions are to either repartition your hard disk or use disk compression.  Later versions of "
+                     "Win95/98 come with FAT32 which uses 4K cluster sizes for drives up to 8GB in size and 8K "
+                     "clusters for up to 16GB."));
 
   auto* l = new QVBoxLayout(page);
   l->addWidget(title);
@@ -681,9 +681,10 @@ QWidget* TfrmStatistics::buildTimePage() {
   auto* x = new QCategoryAxis;
   x->setObjectName(QStringLiteral("timeAxis"));
   x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-  for (int s = 0; s < kSlots; ++s) x->append(slotLabel(s), s);
+  // Every slot is a point; every second hour is labelled, so that the labels fit.
+  for (int s = 0; s < kSlots; s += 4) x->append(slotLabel(s), s);
+  x->setTruncateLabels(false);
   x->setRange(0, 47.9583333333333);
-  x->setLabelsAngle(-90);
   x->setTitleText(QStringLiteral("Time of day file was accessed/modified/created"));
   auto* y = new QValueAxis;
   y->setObjectName(QStringLiteral("countAxis"));
@@ -942,10 +943,11 @@ void TfrmStatistics::rgTypesClick() {
   auto* series = static_cast<QPieSeries*>(chartPie->chart()->series().front());
   series->clear();
   for (const ChartItem& slice : typePie(typeRows_, measures[choice])) {
-    QPieSlice* s = series->append(slice.label + QStringLiteral("  ") + slice.mark, slice.value);
+    QPieSlice* s = series->append((slice.label + QStringLiteral("  ") + slice.mark).toHtmlEscaped(), slice.value);
     s->setColor(slice.color);
     s->setBorderColor(Qt::black);
-    s->setLabelVisible(true);
+    // Thin slices are named in the legend only; their labels would overlap.
+    s->setLabelVisible(s->percentage() >= 0.03);
   }
   ScrollBar2Change(ScrollBar2->value());
 }
@@ -1009,10 +1011,9 @@ void TfrmStatistics::doOverHang() {
 }
 
 void TfrmStatistics::drawClusterArrow(int row) {
-  auto* table = qobject_cast<QGridLayout*>(OvcNotebook1->widget(kOverhangPage)->layout()->itemAt(1)->layout());
   if (row >= 0) {
-    table->removeWidget(imArrow);
-    table->addWidget(imArrow, row + 1, 2, Qt::AlignRight | Qt::AlignVCenter);
+    overhangTable_->removeWidget(imArrow);
+    overhangTable_->addWidget(imArrow, row + 1, 2, Qt::AlignRight | Qt::AlignVCenter);
     imArrow->show();
     pnlCluster->hide();
   } else {
@@ -1077,7 +1078,8 @@ void TfrmStatistics::doFileAges() {
   }
   chart->addSeries(series);
   auto* categories = new QBarCategoryAxis;
-  for (int b = 0; b < kAgeBuckets; ++b) categories->append(ageLabel(b));
+  for (int b = 0; b < kAgeBuckets; ++b) categories->append(ageLabel(b).toHtmlEscaped());
+  categories->setTruncateLabels(false);
   auto* values = new QValueAxis;
   values->setLabelFormat(QStringLiteral("%.0f"));
   chart->addAxis(categories, Qt::AlignBottom);
@@ -1249,6 +1251,15 @@ void TfrmStatistics::doPieCharts() {
     ++used;
   }
   fill(pies[11], QStringLiteral("TOTAL ") + freePercentText(free, total) + QStringLiteral("% free"), free, total);
+  // The total follows the drives' pies instead of keeping a place of its own.
+  auto* grid = static_cast<QGridLayout*>(pnlPie->layout());
+  grid->removeWidget(pies[11]);
+  grid->addWidget(pies[11], used / 4, used % 4);
+  for (int i = used; i < 11; ++i)
+    if (pies[i]->isVisible() || !pies[i]->isHidden()) {
+      grid->removeWidget(pies[i]);
+      grid->addWidget(pies[i], (i + 1) / 4, (i + 1) % 4);
+    }
 }
 
 void TfrmStatistics::pie1Click() {
@@ -1389,10 +1400,7 @@ void TfrmStatistics::changeBackgroundColor(bool white) {
     w->setPalette(p);
     w->setAutoFillBackground(white);
   }
-  for (QChartView* v : findChildren<QChartView*>()) {
-    v->chart()->setBackgroundBrush(white ? QBrush(Qt::white) : QBrush(QApplication::palette().color(QPalette::Button)));
-    if (!white) v->chart()->setBackgroundBrush(QBrush(Qt::white));
-  }
+  // The charts draw on white already.
 }
 
 // ---- The window of the run ----

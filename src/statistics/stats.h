@@ -22,6 +22,7 @@ class QChart;
 class QChartView;
 class QCheckBox;
 class QFrame;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineSeries;
@@ -252,6 +253,7 @@ class TfrmStatistics : public QDialog {
   stats::StatGridModel* sizesModel_;
   std::array<stats::StatGridModel*, 3> ageModels_{};
   stats::StatGridModel* combinedModel_;
+  QGridLayout* overhangTable_ = nullptr;
   QString targetsTaken_;
   bool overhangPage_ = false;
   bool inDiskSize_ = false;

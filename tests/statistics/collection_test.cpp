@@ -126,6 +126,11 @@ TEST_F(Collecting, OverhangSumsAndPage) {
   EXPECT_EQ(c.stats.clusterWaste,
             (std::array<std::uint64_t, 5>{1096, 5192 + 4096, 13384 + 12288, 29768 + 28672, 62536 + 61440}));
 
+  // A file beyond 2 GiB loses what its real size leaves over, never a negative remainder.
+  c.clearVariables();
+  c.crunchNumbers(file("big.dat", (1ull << 31) + 1));
+  EXPECT_EQ(c.stats.clusterWaste, (std::array<std::uint64_t, 5>{4095, 8191, 16383, 32767, 65535}));
+
   c.clearVariables();
   c.crunchNumbers(file("a.dat", 3000));
   OverhangFigures f = overhangFigures(c.stats, 4096);

@@ -21,6 +21,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
+#include <QtTest>
 
 #include "common/testing.h"
 #include "deletion/deletedview.h"
@@ -251,6 +252,18 @@ TEST_F(StatisticsWindow, AbortMidWayKeepsWhatWasGatheredAndSaysSo) {
   EXPECT_FALSE(w.btAbort->isVisible());
   // The pages show what was gathered.
   EXPECT_EQ(barsOf(w.Chart1).size(), 12u);
+
+  // Escape stops a collection too, and leaves the window open.
+  prompts.onPrompt = [&](const rt::PromptRecord& r) {
+    if (r.text.startsWith("Disk Drive ")) QTimer::singleShot(0, &w, [&] { QTest::keyClick(&w, Qt::Key_Escape); });
+  };
+  collect(w);
+  EXPECT_EQ(w.windowTitle(), "Statistics for drive(s) incomplete ... aborted.");
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_FALSE(w.collecting);
+  // Idle, Escape hides it.
+  QTest::keyClick(&w, Qt::Key_Escape);
+  EXPECT_FALSE(w.isVisible());
 }
 
 TEST_F(StatisticsWindow, SpacePageShowsTheCheckedVolumes) {
