@@ -1002,7 +1002,8 @@ void TfrmStatistics::doOverHang() {
   pnlOverhang->show();
   lblSize->setText(f.size);
   lblNumFiles->setText(f.numFiles);
-  if (f.arrowRow >= 0) lblLbl->setText(f.actual);
+  // Without the arrow there is no actual figure; the caption must not keep the last one.
+  lblLbl->setText(f.arrowRow >= 0 ? f.actual : QStringLiteral("Actual space used:"));
   std::vector<ChartItem> bars;
   for (int i = kClusterSizes - 1; i >= 0; --i)
     bars.push_back({QString(), f.percent[i], QColor(0xFF0000),

@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPieSeries>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedBarSeries>
@@ -21,6 +22,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 #include "common/testing.h"
@@ -215,6 +217,11 @@ TEST_F(StatisticsWindow, CollectionFillsEveryPageAndARepeatShowsOnlyTheLatest) {
   ASSERT_EQ(barsOf(w.chartOverhang).size(), 5u);
   EXPECT_DOUBLE_EQ(barsOf(w.chartOverhang)[4].value, waste4k * 100.0 / (3221248587.0 + waste4k));
 
+  prompts.clear();
+  w.SpeedButton[4]->click();
+  ASSERT_EQ(prompts.texts(MessageKind::Information).size(), 1);
+  EXPECT_TRUE(prompts.texts(MessageKind::Information)[0].startsWith("Note: Sometimes software vendors"));
+
   // Again, only *.doc files: none on the tree, so the seeded type and nothing else.
   prompts.clear();
   collect(w, {"*.doc"});
@@ -239,7 +246,8 @@ TEST_F(StatisticsWindow, AbortMidWayKeepsWhatWasGatheredAndSaysSo) {
   prompts.onPrompt = [&](const rt::PromptRecord& r) {
     if (!r.text.startsWith("Disk Drive ")) return;
     QTimer::singleShot(0, &w, [&] {
-      sawCollecting = w.btAbort->isVisible() && w.lblNotYet->text().startsWith("Collecting statistics");
+      sawCollecting = w.btAbort->isVisible() && w.lblNotYet->text().startsWith("Collecting statistics") &&
+                      !w.btOK->isEnabled() && !w.rgSize1->isEnabled() && w.btCancel->isEnabled();
       w.btAbort->click();
     });
   };
@@ -250,6 +258,7 @@ TEST_F(StatisticsWindow, AbortMidWayKeepsWhatWasGatheredAndSaysSo) {
   EXPECT_LT(w.statistics().filesProcessed, 3006u);
   EXPECT_TRUE(w.statisticsCollected);
   EXPECT_FALSE(w.btAbort->isVisible());
+  EXPECT_TRUE(w.btOK->isEnabled());
   // The pages show what was gathered.
   EXPECT_EQ(barsOf(w.Chart1).size(), 12u);
 
@@ -333,6 +342,24 @@ TEST_F(StatisticsWindow, PrintingPagesGivesPdfsAndTheNotCollectedPanelPrintsNoth
   EXPECT_EQ(previews, 1);
   ASSERT_TRUE(rt::exists(chart));
   EXPECT_GT(rt::readFile(chart).size(), 2000u);
+
+  // The type listing prints as a report with its title.
+  const std::string report = tree / "types.pdf";
+  prompts.configurePrinter = [&report](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(report));
+  };
+  w.OvcNotebook1->setCurrentIndex(TfrmStatistics::kTypesPage);
+  w.rgTypes->setItemIndex(0);
+  w.rgTypesClick();
+  w.btPrint->click();
+  EXPECT_EQ(previews, 1);
+  QProcess text;
+  text.start("pdftotext", {"-layout", QString::fromStdString(report), "-"});
+  text.waitForFinished(30000);
+  const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+  EXPECT_TRUE(printed.contains("File types for drive " + treeText())) << printed.toStdString();
+  EXPECT_TRUE(printed.contains("23,000"));
 }
 
 TEST_F(StatisticsWindow, DeletedPageShowsAQuickCleanOfTheSameRun) {
