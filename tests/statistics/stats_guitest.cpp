@@ -275,6 +275,37 @@ TEST_F(StatisticsWindow, AbortMidWayKeepsWhatWasGatheredAndSaysSo) {
   EXPECT_FALSE(w.isVisible());
 }
 
+TEST_F(StatisticsWindow, SeveralTargetsAddUpWithoutTheOverhangPage) {
+  tree.file("x/one.txt", "1");
+  tree.file("y/two.txt", "22");
+  tree.file("y/three.log", "333");
+  const QString x = platform::toDisplay(tree / "x/"), y = platform::toDisplay(tree / "y/");
+  writeListSection(kNewFoldersSection, {x, y});
+  TfrmStatistics w;
+  w.show();
+  rt::whenShown("frmWhichDrive", [](QWidget* d) {
+    auto* wizard = qobject_cast<TfrmWhichDrive*>(d);
+    setAllChecked(wizard->pckDrive, false);
+    for (int i = 0; i < wizard->pckDrive->count(); ++i)
+      if (wizard->pckDrive->item(i)->data(kAddedFolderRole).toBool())
+        wizard->pckDrive->item(i)->setCheckState(Qt::Checked);
+    wizard->btNext1->click();
+    wizard->btNext2->click();
+  });
+  w.btOKClick();
+  EXPECT_EQ(prompts.texts(MessageKind::Information),
+            QStringList{"Since you selected more than one drive to analyze, the Cluster Overhang tab will be disabled.  "
+                        "You may quit the analysis at any time by clicking CANCEL or by pressing ESC."});
+  EXPECT_EQ(w.PickList1, (QStringList{x, y}));
+  EXPECT_EQ(w.windowTitle(), "Stats done for " + x + " " + y + " ");
+  EXPECT_EQ(w.StatusBar1->text(), "Finished - 3 files processed");
+  EXPECT_FALSE(w.OvcNotebook1->isTabEnabled(TfrmStatistics::kOverhangPage));
+  EXPECT_EQ(w.statistics().clusterWaste[0], 0u);
+  ASSERT_EQ(w.gridTypes->model()->rowCount(), 3);
+  EXPECT_EQ(cell(w.gridTypes, 1, 0), ".TXT");
+  EXPECT_EQ(cell(w.gridTypes, 1, 3), "2");
+}
+
 TEST_F(StatisticsWindow, SpacePageShowsTheCheckedVolumes) {
   TfrmStatistics w;
   w.show();
