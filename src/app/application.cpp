@@ -67,7 +67,11 @@ TfrmMain* Application::start() {
 int Application::exec() {
   if (!main_) return 1;
   // The run ends with the main window, whatever other windows are still open.
-  QObject::connect(main_.data(), &TfrmMain::closed, qApp, [] { QCoreApplication::exit(0); });
+  // A collection of the statistics window runs inside the event loop: it must stop too.
+  QObject::connect(main_.data(), &TfrmMain::closed, qApp, [] {
+    launch::stopLongLivedWork();
+    QCoreApplication::exit(0);
+  });
   if (!main_->isVisible()) return 0;
   return QApplication::exec();
 }

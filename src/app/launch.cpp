@@ -36,6 +36,8 @@ void createLongLivedWindows(QWidget* owner) { statisticsWindow(owner); }
 
 void destroyLongLivedWindows() { destroyStatisticsWindow(); }
 
+void stopLongLivedWork() { stopStatisticsCollection(); }
+
 void clearProtectionCache() { safeHarbor().clearCache(); }
 
 void getDefaultZipPath() { roomvale::getDefaultZipPath(); }

@@ -24,6 +24,8 @@ bool loadSafeHarborLists();
 // and destroys them.
 void createLongLivedWindows(QWidget* owner);
 void destroyLongLivedWindows();
+// The run is ending: work those windows are doing stops at once.
+void stopLongLivedWork();
 
 // The windows the tool buttons open, each modal with `owner` as its owner unless said
 // otherwise.

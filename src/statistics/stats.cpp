@@ -120,6 +120,8 @@ QTableView* statGrid(QWidget* parent, const char* name, StatGridModel* model, co
   view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
   for (std::size_t c = 0; c < widths.size(); ++c) view->setColumnWidth(int(c), widths[c]);
   view->horizontalHeader()->setStretchLastSection(true);
+  // Texts keep 3 pixels from the cell edges.
+  view->setStyleSheet(QStringLiteral("QTableView::item { padding-left: 3px; padding-right: 3px; }"));
   return view;
 }
 
@@ -1419,5 +1421,10 @@ TfrmStatistics* statisticsWindow(QWidget* owner) {
 }
 
 void destroyStatisticsWindow() { delete theWindow().data(); }
+
+void stopStatisticsCollection() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* stats = qobject_cast<TfrmStatistics*>(w); stats && stats->collecting) stats->scanAborted = true;
+}
 
 }  // namespace roomvale

@@ -268,5 +268,7 @@ class TfrmStatistics : public QDialog {
 // creates it at start); destroyed with its owner or by destroyStatisticsWindow.
 TfrmStatistics* statisticsWindow(QWidget* owner = nullptr);
 void destroyStatisticsWindow();
+// Stops every collection that is running (the run is ending); nothing when there is none.
+void stopStatisticsCollection();
 
 }  // namespace roomvale

@@ -270,6 +270,12 @@ TEST_F(StatisticsWindow, AbortMidWayKeepsWhatWasGatheredAndSaysSo) {
   EXPECT_EQ(w.windowTitle(), "Statistics for drive(s) incomplete ... aborted.");
   EXPECT_TRUE(w.isVisible());
   EXPECT_FALSE(w.collecting);
+  // The end of the run stops a collection as well.
+  prompts.onPrompt = [&](const rt::PromptRecord& r) {
+    if (r.text.startsWith("Disk Drive ")) QTimer::singleShot(0, &w, [] { stopStatisticsCollection(); });
+  };
+  collect(w);
+  EXPECT_EQ(w.windowTitle(), "Statistics for drive(s) incomplete ... aborted.");
   // Idle, Escape hides it.
   QTest::keyClick(&w, Qt::Key_Escape);
   EXPECT_FALSE(w.isVisible());
@@ -293,9 +299,10 @@ TEST_F(StatisticsWindow, SeveralTargetsAddUpWithoutTheOverhangPage) {
     wizard->btNext2->click();
   });
   w.btOKClick();
-  EXPECT_EQ(prompts.texts(MessageKind::Information),
-            QStringList{"Since you selected more than one drive to analyze, the Cluster Overhang tab will be disabled.  "
-                        "You may quit the analysis at any time by clicking CANCEL or by pressing ESC."});
+  EXPECT_EQ(
+      prompts.texts(MessageKind::Information),
+      QStringList{"Since you selected more than one drive to analyze, the Cluster Overhang tab will be disabled.  "
+                  "You may quit the analysis at any time by clicking CANCEL or by pressing ESC."});
   EXPECT_EQ(w.PickList1, (QStringList{x, y}));
   EXPECT_EQ(w.windowTitle(), "Stats done for " + x + " " + y + " ");
   EXPECT_EQ(w.StatusBar1->text(), "Finished - 3 files processed");
