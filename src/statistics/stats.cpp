@@ -318,6 +318,7 @@ QWidget* TfrmStatistics::buildSpacePage() {
     QChartView* pie = plainChart(pnlPie, name.constData());
     pie->setToolTip(QStringLiteral("Click on pie to toggle animation"));
     pie->setMinimumSize(120, 110);
+    pie->setMaximumHeight(260);
     auto* series = new QPieSeries;
     series->setPieSize(0.62);
     pie->chart()->addSeries(series);
@@ -1165,13 +1166,9 @@ void TfrmStatistics::doDiskSize() {
     Series5->append(std::round(bar.used));
     categories << bar.label;
   }
-  for (QWidget* w : std::initializer_list<QWidget*>{lblTotalC, lblFreeC, Label26, Panel1, Panel2, chartSpaceBar})
-    w->setVisible(f.shown && !rgSpace1->isChecked());
-  lblTotalC->setVisible(f.shown);
-  lblFreeC->setVisible(f.shown);
-  Label26->setVisible(f.shown);
-  Panel1->setVisible(f.shown);
-  Panel2->setVisible(f.shown);
+  for (QWidget* w : std::initializer_list<QWidget*>{lblTotalC, lblFreeC, Label26, Panel1, Panel2})
+    w->setVisible(f.shown);
+  chartSpaceBar->setVisible(f.shown && rgSpace2->isChecked());
   if (f.shown) {
     auto* categoryAxis = new QBarCategoryAxis;
     categoryAxis->append(categories);

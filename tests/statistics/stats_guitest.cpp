@@ -313,6 +313,23 @@ TEST_F(StatisticsWindow, SeveralTargetsAddUpWithoutTheOverhangPage) {
   EXPECT_EQ(cell(w.gridTypes, 1, 3), "2");
 }
 
+TEST_F(StatisticsWindow, ATargetWithoutCapacityStopsBeforeAnythingIsReset) {
+  TfrmStatistics w;
+  w.show();
+  collect(w);
+  const QString title = w.windowTitle();
+  writeListSection(kNewFoldersSection, {platform::toDisplay(tree / "gone/")});  // removed since it was added
+  prompts.clear();
+  collect(w);
+  EXPECT_EQ(prompts.texts(MessageKind::Error),
+            QStringList{"Could not compute the total size of the disk drives selected.  Cannot proceed with "
+                        "statistics."});
+  EXPECT_TRUE(prompts.texts(MessageKind::Information).isEmpty());
+  EXPECT_EQ(w.windowTitle(), title);
+  EXPECT_EQ(w.statistics().filesProcessed, 6u);
+  EXPECT_EQ(w.gridTypes->model()->rowCount(), 4);
+}
+
 TEST_F(StatisticsWindow, SpacePageShowsTheCheckedVolumes) {
   TfrmStatistics w;
   w.show();
