@@ -285,6 +285,9 @@ TEST_F(StatisticsWindow, SeveralTargetsAddUpWithoutTheOverhangPage) {
   tree.file("x/one.txt", "1");
   tree.file("y/two.txt", "22");
   tree.file("y/three.log", "333");
+  // No access time that can be told (before 1980): the access line stays hidden.
+  for (const char* f : {"x/one.txt", "y/two.txt", "y/three.log"})
+    rt::setFileTimes(tree / f, QDateTime::fromSecsSinceEpoch(0));
   const QString x = platform::toDisplay(tree / "x/"), y = platform::toDisplay(tree / "y/");
   writeListSection(kNewFoldersSection, {x, y});
   TfrmStatistics w;
@@ -311,6 +314,8 @@ TEST_F(StatisticsWindow, SeveralTargetsAddUpWithoutTheOverhangPage) {
   ASSERT_EQ(w.gridTypes->model()->rowCount(), 3);
   EXPECT_EQ(cell(w.gridTypes, 1, 0), ".TXT");
   EXPECT_EQ(cell(w.gridTypes, 1, 3), "2");
+  EXPECT_FALSE(w.timeSeries[2]->isVisible());
+  EXPECT_EQ(cell(w.gridAge[kAccess], 9, 2), "3");  // all "Not recorded"
 }
 
 TEST_F(StatisticsWindow, ATargetWithoutCapacityStopsBeforeAnythingIsReset) {
