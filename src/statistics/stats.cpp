@@ -959,7 +959,6 @@ void TfrmStatistics::SortbyExtensionClick(TypeSort sort) {
   if (typeRows_.size() + 2 < 4) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   sortTypeRows(typeRows_, sort);
-  typeSort_ = sort;
   for (std::size_t i = 0; i < sortActions.size(); ++i) sortActions[i]->setChecked(TypeSort(i) == sort);
   showTypeRows();
   QApplication::restoreOverrideCursor();

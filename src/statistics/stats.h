@@ -248,7 +248,6 @@ class TfrmStatistics : public QDialog {
 
   stats::StatisticsCollector collector_;
   std::vector<stats::TypeRow> typeRows_;
-  stats::TypeSort typeSort_ = stats::TypeSort::Extension;
   stats::StatGridModel* typesModel_;
   stats::StatGridModel* sizesModel_;
   std::array<stats::StatGridModel*, 3> ageModels_{};
@@ -258,7 +257,6 @@ class TfrmStatistics : public QDialog {
   bool overhangPage_ = false;
   bool inDiskSize_ = false;
   bool inTimer1_ = false;
-  bool shownOnce_ = false;
   double barDepth_ = 1;
   std::array<double, 12> pieAngles_{};
   std::vector<QWidget*> disabledWhileWalking_;
