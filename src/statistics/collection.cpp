@@ -94,7 +94,7 @@ int hourSlot(std::uint32_t packed) {
 }
 
 QString extractExtension(const QString& line) {
-  const int tab = line.indexOf(QLatin1Char('\t'));
+  const qsizetype tab = line.indexOf(QLatin1Char('\t'));
   return line.mid(1, tab < 0 ? -1 : tab - 1).toLower();
 }
 
