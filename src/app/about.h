@@ -23,5 +23,4 @@ class TfrmAbout : public QDialog {
   QPushButton* btClose = nullptr;
 };
 
-
 }  // namespace roomvale

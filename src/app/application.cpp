@@ -29,6 +29,7 @@ Application::~Application() {
   closeHelpWindow();
   destroyStandBy();
   setStandByHook({});
+  launch::destroyLongLivedWindows();
   delete main_.data();
   delete splash_.data();
 }
@@ -53,6 +54,7 @@ TfrmMain* Application::start() {
   if (const QString help = applicationHelpFile(); !QFileInfo(help).isFile())
     std::fprintf(stderr, "roomvale: help document not found: %s\n", qPrintable(help));
   main_->tmSplash->setInterval(options_.splashDelayMs);
+  launch::createLongLivedWindows(main_);
 
   // The progress window, which clears the protection query's cache on show and hide.
   frmStandBy();
@@ -65,7 +67,11 @@ TfrmMain* Application::start() {
 int Application::exec() {
   if (!main_) return 1;
   // The run ends with the main window, whatever other windows are still open.
-  QObject::connect(main_.data(), &TfrmMain::closed, qApp, [] { QCoreApplication::exit(0); });
+  // A collection of the statistics window runs inside the event loop: it must stop too.
+  QObject::connect(main_.data(), &TfrmMain::closed, qApp, [] {
+    launch::stopLongLivedWork();
+    QCoreApplication::exit(0);
+  });
   if (!main_->isVisible()) return 0;
   return QApplication::exec();
 }

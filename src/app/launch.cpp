@@ -16,6 +16,7 @@
 #include "safeharbor/nodelete.h"
 #include "safeharbor/safeharbor.h"
 #include "scan/grid.h"
+#include "statistics/stats.h"
 
 namespace roomvale::launch {
 
@@ -31,6 +32,12 @@ void installServices() {
   // Result grids highlight protected rows through the Safe Harbor query.
   setProtectionQuery([](const std::string& path, bool isFile) { return safeHarbor().isInSafeHarbor(path, isFile); });
 }
+
+void createLongLivedWindows(QWidget* owner) { statisticsWindow(owner); }
+
+void destroyLongLivedWindows() { destroyStatisticsWindow(); }
+
+void stopLongLivedWork() { stopStatisticsCollection(); }
 
 void clearProtectionCache() { safeHarbor().clearCache(); }
 
@@ -50,7 +57,7 @@ void openTool(Tool tool, QWidget* owner, bool findDuplicates) {
     case Tool::FolderHogs: openFolderHogs(owner); return;
     case Tool::InternetCache: openInternetCache(owner); return;
     case Tool::Unzip: openUnzip(owner); return;
-    case Tool::Statistics:
+    case Tool::Statistics: statisticsWindow(owner)->showStatistics(); return;
     case Tool::Browse: notAvailable(); return;
   }
 }

@@ -20,6 +20,13 @@ void getDefaultZipPath();
 // folder list ("folders.txt") exists yet.
 bool loadSafeHarborLists();
 
+// Creates the windows that live for the whole run (the statistics window), owned by `owner`,
+// and destroys them.
+void createLongLivedWindows(QWidget* owner);
+void destroyLongLivedWindows();
+// The run is ending: work those windows are doing stops at once.
+void stopLongLivedWork();
+
 // The windows the tool buttons open, each modal with `owner` as its owner unless said
 // otherwise.
 enum class Tool {

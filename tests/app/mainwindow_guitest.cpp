@@ -186,6 +186,7 @@ QString windowOf(const char* button) {
   if (name == "btBuild") return "frmNoDelete";
   if (name == "btClearCache") return "frmCache";
   if (name == "btZip") return "frmUnZipIt";
+  if (name == "btStatistic") return "frmStatistics";  // modeless: shown after the click returns
   return {};
 }
 
@@ -202,6 +203,7 @@ TEST_F(MainWindowTest, FinderButtonsRefuseWithoutSafeHarborList) {
         w->close();
       });
     QTest::mouseClick(button(kButtons[i].name), Qt::LeftButton);
+    if (!window.isEmpty() && !kButtons[i].gated) testing::waitFor([&] { return opened; }, 2000);
     const QStringList errors = prompts_.texts(MessageKind::Error);
     const QStringList infos = prompts_.texts(MessageKind::Information);
     if (kButtons[i].gated) {
@@ -233,6 +235,7 @@ TEST_F(MainWindowTest, FinderButtonsPassTheGateWithSafeHarborList) {
         w->close();
       });
     QTest::mouseClick(button(kButtons[i].name), Qt::LeftButton);
+    if (!window.isEmpty()) testing::waitFor([&] { return opened; }, 2000);
     EXPECT_TRUE(prompts_.texts(MessageKind::Error).isEmpty()) << kButtons[i].name;
     if (window.isEmpty())
       EXPECT_EQ(prompts_.texts(MessageKind::Information), QStringList{kNotAvailable}) << kButtons[i].name;
