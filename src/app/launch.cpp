@@ -1,5 +1,7 @@
 #include "app/launch.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QString>
 #include <memory>
@@ -13,6 +15,7 @@
 #include "finders/dups.h"
 #include "finders/filemod.h"
 #include "foundation/prompts.h"
+#include "inspect/browse.h"
 #include "safeharbor/nodelete.h"
 #include "safeharbor/safeharbor.h"
 #include "scan/grid.h"
@@ -22,13 +25,18 @@ namespace roomvale::launch {
 
 namespace {
 
-// Tool windows that are not linked into the shell yet answer with this box.
-void notAvailable() { showInfo(QStringLiteral("Not available yet")); }
+// The browser starts in the process's current folder.
+std::string currentFolder() {
+  char cwd[4096];
+  return ::getcwd(cwd, sizeof cwd) ? std::string(cwd) : std::string("/");
+}
 
 }  // namespace
 
 void installServices() {
   installDeletionReview();
+  // The finders' View, Details and Browse open the inspection windows.
+  installInspectWindows();
   // Result grids highlight protected rows through the Safe Harbor query.
   setProtectionQuery([](const std::string& path, bool isFile) { return safeHarbor().isInSafeHarbor(path, isFile); });
 }
@@ -58,7 +66,7 @@ void openTool(Tool tool, QWidget* owner, bool findDuplicates) {
     case Tool::InternetCache: openInternetCache(owner); return;
     case Tool::Unzip: openUnzip(owner); return;
     case Tool::Statistics: statisticsWindow(owner)->showStatistics(); return;
-    case Tool::Browse: notAvailable(); return;
+    case Tool::Browse: openFolderBrowser(owner, currentFolder(), {}, QStringLiteral("*.*")); return;
   }
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "deletion/treerefusal.h"
 #include "scan/grid.h"
 #include "scan/walk.h"
 
@@ -92,17 +93,5 @@ class FolderHogCollector : public WalkVisitor {
   bool ordinarySeen_ = false;  // an entry neither hidden nor system in the listed folder
   bool volumeRoot_ = false;    // the target is a volume, not an added folder
 };
-
-// What Clean? refuses before the folder-tree deletion window opens.
-enum class CleanRefusal { None, RootFolder, SystemFolder };
-
-// The operating-system folders no row may be cleaned as (exact paths, not below them).
-const std::vector<std::string>& systemFolders();
-// With the mount points and the home folder given (tests). Compared without regard to case,
-// as written and as the canonical path.
-CleanRefusal cleanRefusal(const std::string& path, const std::vector<std::string>& mountPoints,
-                          const std::string& home);
-// With this machine's mount table and home folder.
-CleanRefusal cleanRefusal(const std::string& path);
 
 }  // namespace roomvale

@@ -187,6 +187,7 @@ QString windowOf(const char* button) {
   if (name == "btClearCache") return "frmCache";
   if (name == "btZip") return "frmUnZipIt";
   if (name == "btStatistic") return "frmStatistics";  // modeless: shown after the click returns
+  if (name == "btBrowse") return "frmBrowse";
   return {};
 }
 
