@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QMetaObject>
 #include <QStyle>
 #include <algorithm>
 
@@ -17,7 +18,8 @@ struct FolderTreeModel::Node {
   Node* parent = nullptr;
   std::vector<std::unique_ptr<Node>> children;
   bool fetched = false;
-  int position = 0;  // row under the parent
+  bool pending = false;  // a read is on its way
+  int position = 0;      // row under the parent
   int row() const { return position; }
   void renumber() {
     for (std::size_t i = 0; i < children.size(); ++i) children[i]->position = static_cast<int>(i);
@@ -47,6 +49,7 @@ FolderTreeModel::~FolderTreeModel() = default;
 
 void FolderTreeModel::setRoot(const std::string& root) {
   beginResetModel();
+  ++generation_;
   top_->children.clear();
   auto node = std::make_unique<Node>();
   node->name = root.size() > 1 && root.back() == '/' ? root.substr(0, root.size() - 1) : root;
@@ -99,7 +102,7 @@ void FolderTreeModel::refresh(const QModelIndex& index) {
     endRemoveRows();
   }
   node->fetched = false;
-  fetchMore(index);
+  fetchNow(index);
 }
 
 QModelIndex FolderTreeModel::indexOf(const std::string& path) {
@@ -119,7 +122,7 @@ QModelIndex FolderTreeModel::indexOf(const std::string& path) {
     if (name.empty()) continue;
     if (name == "." || name == "..") return {};
     const QModelIndex at = indexOfNode(node);
-    if (!node->fetched) fetchMore(at);
+    if (!node->fetched) fetchNow(at);
     const std::string childPath = joined(current, name);
     auto it = std::find_if(node->children.begin(), node->children.end(),
                            [&name](const std::unique_ptr<Node>& c) { return c->name == name; });
@@ -195,6 +198,21 @@ bool FolderTreeModel::canFetchMore(const QModelIndex& parent) const {
 
 void FolderTreeModel::fetchMore(const QModelIndex& parent) {
   Node* node = nodeOf(parent);
+  if (node->fetched || node->pending) return;
+  node->pending = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this, path = pathOf(parent), generation = generation_] {
+        if (generation != generation_) return;  // a new root since
+        const QModelIndex at = indexOf(path);
+        if (at.isValid()) fetchNow(at);
+      },
+      Qt::QueuedConnection);
+}
+
+void FolderTreeModel::fetchNow(const QModelIndex& parent) {
+  Node* node = nodeOf(parent);
+  node->pending = false;
   if (node->fetched) return;
   node->fetched = true;
   std::vector<std::string> names = readFolders(pathOf(parent));

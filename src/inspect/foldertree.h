@@ -36,7 +36,11 @@ class FolderTreeModel : public QAbstractItemModel {
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   bool hasChildren(const QModelIndex& parent = QModelIndex()) const override;
   bool canFetchMore(const QModelIndex& parent) const override;
+  // Views ask while they handle a change of the model; the folder is read at the next turn
+  // of the event loop, so that no change starts inside another.
   void fetchMore(const QModelIndex& parent) override;
+  // Reads a folder's sub-folders now (nothing when they have been read).
+  void fetchNow(const QModelIndex& parent);
 
  private:
   struct Node;
@@ -45,6 +49,7 @@ class FolderTreeModel : public QAbstractItemModel {
   std::vector<std::string> readFolders(const std::string& path) const;
 
   std::unique_ptr<Node> top_;  // invisible; its one child is the root folder
+  std::uint64_t generation_ = 0;
 };
 
 }  // namespace roomvale

@@ -303,7 +303,8 @@ bool ViewDocument::countSlice(std::uint64_t bytes) {
   if (countBuffer_.empty()) countBuffer_.resize(kChunk);
   std::uint64_t done = 0;
   while (frontier_ < size_ && done < bytes) {
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size_ - frontier_));
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>({kChunk, size_ - frontier_, bytes - done}));
     const std::size_t got = preadAll(fd_, countBuffer_.data(), want, frontier_);
     if (got == 0) break;  // the file shrank; refresh() starts again
     const char* p = countBuffer_.data();
@@ -369,7 +370,8 @@ std::optional<std::uint64_t> ViewDocument::lineNumber(std::uint64_t key) {
 
 std::uint64_t ViewDocument::keyOfLine(std::uint64_t n) {
   if (hex_) return std::min(n, size_ == 0 ? 0 : (size_ - 1) / 16);
-  while (!counted_ && checkpoints_.size() <= n / kCheckpointEvery) countSlice(64 * kChunk);
+  // Counted past line n, so that its number is known afterwards.
+  while (!counted_ && checkpoints_.size() <= n / kCheckpointEvery + 1) countSlice(64 * kChunk);
   const std::uint64_t k = std::min<std::uint64_t>(n / kCheckpointEvery, checkpoints_.size() - 1);
   std::uint64_t key = checkpoints_[k];
   if (key >= size_) return last();
