@@ -129,12 +129,17 @@ class QtPrompts final : public PromptService {
       return dlg.exec() == QDialog::Accepted;
     }
     QPrintDialog dlg(&printer, dialogParent());
+    // A caller that has a selection to print presets the range to it.
+    if (printer.printRange() == QPrinter::Selection) dlg.setOption(QAbstractPrintDialog::PrintSelection);
     return dlg.exec() == QDialog::Accepted;
   }
 
   std::optional<QFont> chooseFont(const QFont& initial) override {
     bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, dialogParent());
+    // A fixed-pitch font is offered only fixed-pitch fonts to replace it.
+    const QFontDialog::FontDialogOptions options =
+        initial.fixedPitch() ? QFontDialog::MonospacedFonts : QFontDialog::FontDialogOptions();
+    const QFont font = QFontDialog::getFont(&ok, initial, dialogParent(), QString(), options);
     if (!ok) return std::nullopt;
     return font;
   }

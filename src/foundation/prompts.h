@@ -52,9 +52,10 @@ class PromptService {
   virtual std::optional<std::string> openFileName(const FileDialogSpec& fileDialog) = 0;
   // Input box; nothing when cancelled.
   virtual std::optional<QString> inputText(const QString& title, const QString& label, const QString& initial) = 0;
-  // Print dialog (set-up = true for the printer set-up dialog); false when cancelled.
+  // Print dialog (set-up = true for the printer set-up dialog); false when cancelled. A
+  // printer whose range is preset to Selection gets the dialog's "Selection" choice.
   virtual bool printDialog(QPrinter& printer, bool setup) = 0;
-  // Font dialog; nothing when cancelled.
+  // Font dialog (fixed-pitch fonts only when `initial` is one); nothing when cancelled.
   virtual std::optional<QFont> chooseFont(const QFont& initial) = 0;
   // Open a document in Roomvale's own help window at a context number.
   virtual void showHelp(const QString& helpFile, int context) = 0;

@@ -30,10 +30,42 @@ std::size_t preadAll(int fd, char* out, std::size_t n, std::uint64_t offset) {
   return got;
 }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
+// ASCII letters to lower case, eight bytes at a time: for each byte below 0x80 the high bit
+// of (b + 0x80 - 'A') says b >= 'A' and that of (b + 0x80 - 'Z' - 1) says b > 'Z'.
 void lowerAll(char* p, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) p[i] = lowerAscii(p[i]);
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t x;
+    std::memcpy(&x, p + i, 8);
+    const std::uint64_t low7 = x & ~kHigh;
+    const std::uint64_t geA = low7 + kOnes * (0x80 - 'A');
+    const std::uint64_t gtZ = low7 + kOnes * (0x80 - 'Z' - 1);
+    const std::uint64_t upper = (geA ^ gtZ) & ~x & kHigh;
+    x |= upper >> 2;
+    std::memcpy(p + i, &x, 8);
+  }
+  for (; i < n; ++i)
+    if (p[i] >= 'A' && p[i] <= 'Z') p[i] = static_cast<char>(p[i] - 'A' + 'a');
+}
+
+// The number of '\n' bytes, eight at a time: a byte of x ^ 0x0A.. is zero exactly where
+// the high bit of ~(((y & 0x7F..) + 0x7F..) | y) is set.
+std::uint64_t newlinesIn(const char* p, std::size_t n) {
+  constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7Full;
+  constexpr std::uint64_t kNewlines = 0x0A0A0A0A0A0A0A0Aull;
+  std::uint64_t count = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t x;
+    std::memcpy(&x, p + i, 8);
+    const std::uint64_t y = x ^ kNewlines;
+    const std::uint64_t zeros = ~(((y & kLow) + kLow) | y | kLow);
+    count += static_cast<std::uint64_t>(__builtin_popcountll(zeros));
+  }
+  for (; i < n; ++i) count += p[i] == '\n';
+  return count;
 }
 
 // Offset of the last match of `needle` in `hay` that starts at or before `limit`.
@@ -307,12 +339,23 @@ bool ViewDocument::countSlice(std::uint64_t bytes) {
         static_cast<std::size_t>(std::min<std::uint64_t>({kChunk, size_ - frontier_, bytes - done}));
     const std::size_t got = preadAll(fd_, countBuffer_.data(), want, frontier_);
     if (got == 0) break;  // the file shrank; refresh() starts again
-    const char* p = countBuffer_.data();
-    const char* end = p + got;
-    while (const void* hit = std::memchr(p, '\n', static_cast<std::size_t>(end - p))) {
-      p = static_cast<const char*>(hit) + 1;
-      if (++newlines_ % kCheckpointEvery == 0)
-        checkpoints_.push_back(frontier_ + static_cast<std::uint64_t>(p - countBuffer_.data()));
+    const char* base = countBuffer_.data();
+    // Blocks without a checkpoint in them are only counted; the others are walked.
+    constexpr std::size_t kBlock = 512;
+    for (std::size_t at = 0; at < got; at += kBlock) {
+      const std::size_t n = std::min(kBlock, got - at);
+      const std::uint64_t inBlock = newlinesIn(base + at, n);
+      if (newlines_ % kCheckpointEvery + inBlock < kCheckpointEvery) {
+        newlines_ += inBlock;
+        continue;
+      }
+      const char* p = base + at;
+      const char* end = p + n;
+      while (const void* hit = std::memchr(p, '\n', static_cast<std::size_t>(end - p))) {
+        p = static_cast<const char*>(hit) + 1;
+        if (++newlines_ % kCheckpointEvery == 0)
+          checkpoints_.push_back(frontier_ + static_cast<std::uint64_t>(p - base));
+      }
     }
     lastLineOpen_ = countBuffer_[got - 1] != '\n';
     frontier_ += got;
