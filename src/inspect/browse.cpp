@@ -335,6 +335,9 @@ void TfrmBrowse::FormShow() {
 
 void TfrmBrowse::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
+  // The type column takes the rest of the grid.
+  const int rest = grid->view()->viewport()->width() - (69 + 66 + 66 + 65 + 101);
+  grid->setColumnWidths({69, 66, 66, 65, 101, std::max(90, rest)});
   showLabel();
 }
 
@@ -354,6 +357,8 @@ void TfrmBrowse::DirectoryListBox1Change() {
   const GridSortItem& sortItem = grid->shape().sortItems[static_cast<std::size_t>(item)];
   if (grid->data().rowsUsed() > 1)
     grid->model()->sortBy(sortItem.kind, sortItem.column, !grid->directions()[static_cast<std::size_t>(item)]);
+  // The first file is the selected one, so that Mark, View and Details act at once.
+  if (grid->data().rowsUsed() > 0) grid->view()->setCurrentIndex(grid->model()->index(0, kNameColumn));
   QApplication::restoreOverrideCursor();
   pnlScan->setText(QStringLiteral("Number of files : ") + QString::number(grid->data().rowsUsed()));
   pnlSize->setText(QStringLiteral("Total size : ") + formatThousands(static_cast<std::int64_t>(folderBytes_)));

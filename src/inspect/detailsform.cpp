@@ -76,7 +76,7 @@ TfrmDetails::TfrmDetails(QWidget* parent) : QDialog(parent) {
   Memo1->setReadOnly(true);
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo1->setTabStopDistance(Memo1->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 20);
-  Memo1->setFixedHeight(150);
+  Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 11 + 16);  // the eleven version lines
   auto button = [this](const char* name, const QString& caption, const QString& hint = QString()) {
     auto* b = new QPushButton(caption, this);
     b->setObjectName(QLatin1String(name));
