@@ -190,7 +190,7 @@ std::optional<PeVersionInfo> parsePeVersion(const ByteReader& read, std::uint64_
   }
   if (countAt + 4 > optionalSize) return std::nullopt;
   const std::uint32_t dirCount = u32(optional.data() + countAt);
-  const std::size_t resourceAt = countAt + 4 + 2 * 8;
+  const std::size_t resourceAt = countAt + 4 + std::size_t{2} * 8;  // the third data directory
   if (dirCount < 3 || resourceAt + 8 > optionalSize) return std::nullopt;
   const std::uint32_t resourceRva = u32(optional.data() + resourceAt);
   if (resourceRva == 0) return std::nullopt;

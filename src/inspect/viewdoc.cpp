@@ -14,7 +14,7 @@ namespace roomvale {
 
 namespace {
 
-constexpr std::uint64_t kPageSize = 64 * 1024;
+constexpr std::uint64_t kPageSize = std::uint64_t{64} * 1024;
 constexpr std::size_t kMaxPages = 48;  // 3 MiB of the file at most
 constexpr std::size_t kChunk = 1 << 20;
 constexpr std::uint64_t kCheckpointEvery = 1024;

@@ -16,7 +16,7 @@ namespace {
 constexpr int kScrollRange = 100000;
 constexpr int kMargin = 2;
 constexpr std::uint64_t kCountSlice = 32ull << 20;
-constexpr qsizetype kMaxCopy = 16 * 1024 * 1024;
+constexpr qsizetype kMaxCopy = qsizetype{16} * 1024 * 1024;
 
 bool before(const TViewer::Pos& a, const TViewer::Pos& b) {
   return a.key < b.key || (a.key == b.key && a.column < b.column);
