@@ -149,7 +149,8 @@ bool DeletionLog::fromFileText(const std::string& text) {
   if (comma == std::string_view::npos) return false;
   std::int64_t cols = 0, rows = 0;
   if (!parseInt(line.substr(0, comma), cols) || !parseInt(line.substr(comma + 1), rows)) return false;
-  if (cols <= 0 || rows <= 0 || cols > kMaxColumns || rows * cols > kMaxCells) return false;
+  // Each count is bounded before they are multiplied, so the product cannot wrap.
+  if (cols <= 0 || rows <= 0 || cols > kMaxColumns || rows > kMaxCells || rows > kMaxCells / cols) return false;
 
   DeletionLog log;
   log.cells_.clear();

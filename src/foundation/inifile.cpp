@@ -14,10 +14,10 @@ namespace roomvale {
 
 namespace {
 
-// Anything beyond these is not a settings file any more; it is read as far as the limit and
-// treated as damaged.
+// Anything beyond this is not a settings file any more; it is read as far as the limit and
+// treated as damaged. A write that would make the file larger fails instead, so that what
+// is written can always be read back. A line may be as long as the file.
 constexpr std::size_t kMaxFileBytes = 16u << 20;
-constexpr std::size_t kMaxLineBytes = 1u << 20;
 
 bool isNameSpecial(char16_t c) { return c == u'=' || c == u'[' || c == u']' || c == u';' || c == u'#'; }
 
@@ -26,6 +26,12 @@ void appendHex(QString& out, char16_t c) {
   out += QLatin1String("\\x");
   out += QLatin1Char(digits[(c >> 4) & 0xF]);
   out += QLatin1Char(digits[c & 0xF]);
+}
+
+void appendUnicodeEscape(QString& out, char16_t c) {
+  static const char digits[] = "0123456789ABCDEF";
+  out += QLatin1String("\\u");
+  for (int shift = 12; shift >= 0; shift -= 4) out += QLatin1Char(digits[(c >> shift) & 0xF]);
 }
 
 int hexValue(QChar c) {
@@ -166,6 +172,13 @@ QString iniEscape(const QString& text, bool name) {
     }
     if (c < 0x20 || c == 0x7F || (c == u' ' && (i < lead || i >= trailStart)) || (name && isNameSpecial(c))) {
       appendHex(out, c);
+    } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+      out += QChar(c);
+      out += text[++i];
+    } else if (QChar::isSurrogate(c) || c == 0xFEFF) {
+      // A lone surrogate (how a path's bytes that are not UTF-8 are held) has no UTF-8 form,
+      // and U+FEFF is dropped by UTF-8 decoding at the start of a text.
+      appendUnicodeEscape(out, c);
     } else {
       out += QChar(c);
     }
@@ -201,12 +214,20 @@ QString iniUnescape(QStringView text) {
         out += u'\t';
         ++i;
         continue;
-      case u'x': {
-        const int hi = i + 2 < n ? hexValue(text[i + 2]) : -1;
-        const int lo = i + 3 < n ? hexValue(text[i + 3]) : -1;
-        if (hi >= 0 && lo >= 0) {
-          out += QChar(static_cast<char16_t>(hi * 16 + lo));
-          i += 3;
+      case u'x':
+      case u'u': {
+        // \xHH or \uHHHH
+        const int digits = next == u'x' ? 2 : 4;
+        int value = 0;
+        bool ok = i + 1 + digits < n;
+        for (int k = 0; ok && k < digits; ++k) {
+          const int d = hexValue(text[i + 2 + k]);
+          ok = d >= 0;
+          value = value * 16 + d;
+        }
+        if (ok) {
+          out += QChar(static_cast<char16_t>(value));
+          i += 1 + digits;
           continue;
         }
         break;
@@ -245,14 +266,15 @@ bool IniSection::remove(const QString& key) {
 }
 
 const IniSection* IniDocument::section(const QString& name) const {
-  for (const auto& s : sections_)
-    if (s.name().compare(name, Qt::CaseInsensitive) == 0) return &s;
-  return nullptr;
+  const auto it = sectionIndex_.constFind(name.toCaseFolded());
+  return it == sectionIndex_.constEnd() ? nullptr : &sections_[*it];
 }
 
 IniSection& IniDocument::sectionForWrite(const QString& name) {
-  for (auto& s : sections_)
-    if (s.name().compare(name, Qt::CaseInsensitive) == 0) return s;
+  const QString folded = name.toCaseFolded();
+  const auto it = sectionIndex_.constFind(folded);
+  if (it != sectionIndex_.constEnd()) return sections_[*it];
+  sectionIndex_.insert(folded, sections_.size());
   sections_.emplace_back(name);
   return sections_.back();
 }
@@ -285,7 +307,7 @@ IniDocument IniDocument::parse(const std::string& content) {
     rest.remove_prefix(eol == std::string_view::npos ? rest.size() : eol + 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
 
-    if (line.size() > kMaxLineBytes || !isValidUtf8(line)) {
+    if (!isValidUtf8(line)) {
       doc.damaged_ = true;
       continue;
     }
@@ -372,7 +394,8 @@ IniDocument readIniFile(const std::string& path) {
   return doc;
 }
 
-bool updateIniFile(const std::string& path, const std::function<bool(IniDocument&)>& change) {
+bool updateIniFile(const std::string& path, const std::function<bool(IniDocument&)>& change, bool* tooLarge) {
+  if (tooLarge) *tooLarge = false;
   if (path.empty()) return false;
   makeParentFolders(path);
   FileLock lock(path);
@@ -383,6 +406,10 @@ bool updateIniFile(const std::string& path, const std::function<bool(IniDocument
   const bool damaged = doc.damaged() || truncated;
   if (!change(doc)) return true;
   std::string updated = doc.serialize();
+  if (updated.size() > kMaxFileBytes) {  // it could not be read back
+    if (tooLarge) *tooLarge = true;
+    return false;
+  }
   // Rewriting identical bytes would only cost a flush to disk.
   if (!damaged && updated == content && !content.empty()) return true;
   if (damaged) keepDamagedCopy(path, content);

@@ -11,12 +11,15 @@
 //   \xHH  the character U+00HH, written for the other control characters (U+0000..U+001F,
 //         U+007F), for a blank at either end of a text, and in section names and keys for
 //         "=", "[", "]", ";" and "#".
+//   \uHHHH  the UTF-16 unit U+HHHH, written for U+FEFF and for a surrogate without its
+//         partner (how the bytes of a path that are not UTF-8 are held, see platform/paths.h).
 // Every other character, non-ASCII text included, is written as it is. Section and key
 // names are matched without regard to case, as registry names are; the spelling of the
 // first writer is kept.
 //
-// A damaged file (lines that are not valid UTF-8, hold raw control characters, are huge or
-// follow no rule above) is read as far as it can be: damaged lines are skipped and the
+// A file holds at most 16 MiB; a write that would make it larger fails, so every text written
+// reads back exactly. A damaged file (lines that are not valid UTF-8, hold raw control
+// characters or follow no rule above, or a file beyond the limit) is read as far as it can be: damaged lines are skipped and the
 // document is marked damaged. Rewriting such a file first keeps the old one beside it as
 // "<file>.damaged", so that what could not be parsed is not lost silently.
 #pragma once
@@ -71,6 +74,7 @@ class IniDocument {
 
  private:
   std::vector<IniSection> sections_;
+  QHash<QString, std::size_t> sectionIndex_;  // case-folded name -> position in sections_
   bool damaged_ = false;
 };
 
@@ -85,7 +89,9 @@ IniDocument readIniFile(const std::string& path);
 // Read-modify-write of an INI file, serialised between processes by an exclusive lock on
 // "<file>.lock" beside it. Missing parent folders are created. `change` edits the document
 // and returns false to leave the file untouched. The file is replaced atomically. False when
-// the file could not be written.
-bool updateIniFile(const std::string& path, const std::function<bool(IniDocument&)>& change);
+// the file could not be written; `tooLarge`, when given, tells whether that was because the
+// file would have grown beyond what a reader accepts (nothing is written then).
+bool updateIniFile(const std::string& path, const std::function<bool(IniDocument&)>& change,
+                   bool* tooLarge = nullptr);
 
 }  // namespace roomvale

@@ -7,6 +7,7 @@
 
 #include "foundation/helpers.h"
 #include "foundation/inifile.h"
+#include "foundation/prompts.h"
 #include "platform/paths.h"
 
 namespace roomvale {
@@ -59,10 +60,19 @@ QString readIniString(const QString& keyPath, const QString& section, const QStr
 }
 
 bool writeIniString(const QString& keyPath, const QString& section, const QString& key, const QString& value) {
-  return updateIniFile(iniFileForKey(keyPath), [&](IniDocument& doc) {
-    doc.set(section, key, value);
-    return true;
-  });
+  bool tooLarge = false;
+  const std::string file = iniFileForKey(keyPath);
+  const bool written = updateIniFile(
+      file,
+      [&](IniDocument& doc) {
+        doc.set(section, key, value);
+        return true;
+      },
+      &tooLarge);
+  if (tooLarge)
+    showError(QStringLiteral("Couldn't save the setting %1 of [%2]: the text is too long for the settings file %3")
+                  .arg(key, section, platform::toDisplay(file)));
+  return written;
 }
 
 QString ReadString(const QString& section, const QString& key, const QString& def) {

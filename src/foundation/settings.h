@@ -22,7 +22,8 @@ QString getRegistryKey();
 std::string iniFileForKey(const QString& keyPath);
 
 // Low-level access to any key path (window placements use their own keys). Writes return
-// false when the file could not be written.
+// false when the file could not be written; a text too long for the file is also reported
+// in an error box.
 QString readIniString(const QString& keyPath, const QString& section, const QString& key, const QString& def);
 bool writeIniString(const QString& keyPath, const QString& section, const QString& key, const QString& value);
 

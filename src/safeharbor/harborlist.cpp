@@ -190,10 +190,11 @@ void parseFolderList(std::string_view text, FolderListFile& out) {
   }
   size_t start = 0;
   while (start < text.size()) {
-    size_t end = text.find('\n', start);
+    // Lines end in CR LF, LF or a lone CR.
+    size_t end = text.find_first_of("\r\n", start);
     if (end == std::string_view::npos) end = text.size();
     std::string_view line = text.substr(start, end - start);
-    start = end + 1;
+    start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
     if (line.empty()) continue;
     if (line.front() != '/') {

@@ -75,7 +75,7 @@ struct FolderListFile {
   std::vector<std::string> entries;  // the folder entries, in file order
   int badLines = 0;                  // lines that are not folder paths, skipped
 };
-// Reads and parses the file (CR LF or LF line ends, blank lines skipped).
+// Reads and parses the file (CR LF, LF or CR line ends, blank lines skipped).
 FolderListFile readFolderListFile(const std::string& path);
 // Parses the text of the file.
 void parseFolderList(std::string_view text, FolderListFile& out);

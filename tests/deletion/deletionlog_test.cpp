@@ -85,7 +85,9 @@ TEST(DeletionLogFormat, ReadingSizesTheGridAndSkipsWhatDoesNotFit) {
 
 TEST(DeletionLogFormat, FilesWithoutRowsOrColumnsAreRejectedAndLeaveTheGrid) {
   for (const char* bad : {"", "\r\n", "7\r\n", "0,3\r\n", "7,0\r\n", "x,3\r\n", "7,-2\r\n", "7,3x\r\n",
-                          "7,99999999999999999999\r\n", "256000,256000\r\n", "300,2\r\n"}) {
+                          "7,99999999999999999999\r\n", "256000,256000\r\n", "300,2\r\n",
+                          // rows times columns wraps past 2^63 to a small product
+                          "256,36028797018963970\r\n0,2,x\r\n", "2,4611686018427387905\r\n1,1,x\r\n"}) {
     DeletionLog log;
     log.addEntry(kMorning, {1, 2, 3, 4, 5, 6});
     const std::string before = log.toFileText();

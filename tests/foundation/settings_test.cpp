@@ -6,6 +6,7 @@
 #include "common/testing.h"
 #include "foundation/inifile.h"
 #include "foundation/settings.h"
+#include "platform/paths.h"
 
 namespace roomvale {
 namespace {
@@ -159,6 +160,27 @@ TEST_F(SettingsStore, TypeListsStoreThePatternAndShowTheDescription) {
   // The defaults are shown the same way.
   EXPECT_EQ(readListSection(QStringLiteral("Exclude"), {QStringLiteral("*.q8z")}, true),
             QStringList{QStringLiteral("*.q8z\tQ8Z File")});
+}
+
+TEST_F(SettingsStore, EveryTextReadsBackExactlyOrItsWriteFailsWithAMessage) {
+  testing::ScriptedPrompts prompts;
+  const QString folder = platform::toDisplay("/srv/data/\xE9t\xE9/");
+  const QString bom = QString(QChar(0xFEFF)) + QStringLiteral("x");
+  const QString long1 = QString(1'048'577, QChar(u'v'));
+  for (const QString& value : {folder, bom, long1}) {
+    ASSERT_TRUE(WriteString(QStringLiteral("S"), QStringLiteral("k"), value));
+    ASSERT_TRUE(WriteString(QStringLiteral("S"), QStringLiteral("next"), QString::number(value.size())));
+    EXPECT_EQ(ReadString(QStringLiteral("S"), QStringLiteral("k"), QString()), value) << value.size();
+  }
+  EXPECT_EQ(platform::fromDisplay(folder), "/srv/data/\xE9t\xE9/");
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(store + ".damaged")));
+  EXPECT_TRUE(prompts.records.empty());
+
+  // More than a settings file may hold: refused and said, the store as it was.
+  const std::string before = readFile(store);
+  EXPECT_FALSE(WriteString(QStringLiteral("S"), QStringLiteral("huge"), QString(17 << 20, QChar(u'h'))));
+  EXPECT_EQ(prompts.texts(MessageKind::Error).size(), 1);
+  EXPECT_EQ(readFile(store), before);
 }
 
 TEST_F(SettingsStore, DamagedStoreReadsAsDefaultsAndStaysUsable) {

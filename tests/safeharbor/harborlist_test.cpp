@@ -143,6 +143,17 @@ TEST(HarborListTest, FolderListFileRoundTripAndDamage) {
   EXPECT_EQ(parsed.entries, (std::vector<std::string>{"/a/b/", "/opt/x/*.*", "/last/"}));
   EXPECT_EQ(parsed.badLines, 1);
 
+  // Every line end a text editor may leave, alone or mixed.
+  for (const char* ends : {"\r", "\n", "\r\n"}) {
+    FolderListFile each;
+    parseFolderList(std::string("/a/") + ends + "/b/*.*" + ends + ends + "/c/" + ends, each);
+    EXPECT_EQ(each.entries, (std::vector<std::string>{"/a/", "/b/*.*", "/c/"})) << ends;
+    EXPECT_EQ(each.badLines, 0) << ends;
+  }
+  FolderListFile mixed;
+  parseFolderList("/a/\r/b/\n/c/\r\n\r\n/d/", mixed);
+  EXPECT_EQ(mixed.entries, (std::vector<std::string>{"/a/", "/b/", "/c/", "/d/"}));
+
   const auto missing = readFolderListFile(t / "none.txt");
   EXPECT_FALSE(missing.exists);
 
