@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
     }
     const int rounds = n > 100000 ? 3 : 5;
     // The last section, so that a lookup that walks the sections pays in full.
-    const double manyMs = timeRead(manyPath, QStringLiteral("Window%1").arg(n - 1), QStringLiteral("Placement"), rounds);
+    const double manyMs =
+        timeRead(manyPath, QStringLiteral("Window%1").arg(n - 1), QStringLiteral("Placement"), rounds);
     const double oneMs = timeRead(onePath, QStringLiteral("Window"), QStringLiteral("Key0"), rounds);
     std::printf("%-22s %12zu %14.1f %14.1f\n", (std::to_string(n) + " sections").c_str(), many.size(), manyMs, oneMs);
   }

@@ -16,6 +16,7 @@
 #include "foundation/pump.h"
 #include "platform/direnum.h"
 #include "platform/folderchain.h"
+#include "platform/mountid.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
 
@@ -114,6 +115,7 @@ struct TreeDeleter::Impl {
   std::string path;
   std::uint64_t rootDevice = 0;      // as compared (mapped in tests)
   std::uint64_t realRootDevice = 0;  // as the system reports it
+  std::uint64_t rootMount = 0;       // mount id of the folder, 0 when unknown
   TreeRunResult result;
   std::unique_ptr<ZipWriter> zip;
   std::unordered_map<std::string, Identity> pending;  // handed to the writer, not settled
@@ -200,8 +202,9 @@ struct TreeDeleter::Impl {
     if (fd < 0) return;  // vanished, no access, or no longer a folder: skipped
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || mapped(st.st_dev, st.st_ino) != rootDevice ||
-        st.st_dev != e.device || st.st_ino != e.inode) {
-      // Something else stands there now, or a file system was mounted on it.
+        st.st_dev != e.device || st.st_ino != e.inode || (rootMount != 0 && platform::mountIdOf(fd) != rootMount)) {
+      // Something else stands there now, or something was mounted on it (a bind mount of
+      // this file system too).
       ::close(fd);
       return;
     }
@@ -402,6 +405,7 @@ struct TreeDeleter::Impl {
     }
     realRootDevice = rootStat.st_dev;
     rootDevice = mapped(rootStat.st_dev, rootStat.st_ino);
+    rootMount = platform::mountIdOf(rootFd);
 
     // The parent, to remove the folder itself by name once it is empty.
     const std::string name = platform::nameOf(folder);

@@ -19,8 +19,8 @@
 //
 // A file holds at most 16 MiB; a write that would make it larger fails, so every text written
 // reads back exactly. A damaged file (lines that are not valid UTF-8, hold raw control
-// characters or follow no rule above, or a file beyond the limit) is read as far as it can be: damaged lines are skipped and the
-// document is marked damaged. Rewriting such a file first keeps the old one beside it as
+// characters or follow no rule above, or a file beyond the limit) is read as far as it can be: damaged lines are
+// skipped and the document is marked damaged. Rewriting such a file first keeps the old one beside it as
 // "<file>.damaged", so that what could not be parsed is not lost silently.
 #pragma once
 
@@ -91,7 +91,6 @@ IniDocument readIniFile(const std::string& path);
 // and returns false to leave the file untouched. The file is replaced atomically. False when
 // the file could not be written; `tooLarge`, when given, tells whether that was because the
 // file would have grown beyond what a reader accepts (nothing is written then).
-bool updateIniFile(const std::string& path, const std::function<bool(IniDocument&)>& change,
-                   bool* tooLarge = nullptr);
+bool updateIniFile(const std::string& path, const std::function<bool(IniDocument&)>& change, bool* tooLarge = nullptr);
 
 }  // namespace roomvale

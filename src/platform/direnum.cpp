@@ -10,6 +10,8 @@
 #include <climits>
 #include <ctime>
 
+#include "platform/mountid.h"
+
 namespace roomvale::platform {
 
 namespace {
@@ -65,17 +67,18 @@ bool isMatchAll(std::string_view pattern) { return pattern.empty() || pattern ==
 
 FileTime fromStatx(const statx_timestamp& t) { return FileTime{t.tv_sec, static_cast<std::int32_t>(t.tv_nsec), true}; }
 
-constexpr unsigned kStatxMask =
-    STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_BLOCKS | STATX_ATIME | STATX_MTIME | STATX_BTIME;
+constexpr unsigned kStatxMask = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_BLOCKS | STATX_ATIME |
+                                STATX_MTIME | STATX_BTIME | STATX_MNT_ID;
 
 // Fills everything but the name from one statx call; false when the object is gone or
 // cannot be examined.
 bool fillFromStatx(int dirfd, const char* name, DirEntry& e, std::uint64_t rootDevice, bool compareWithParent,
-                   int parentFd) {
+                   int parentFd, std::uint64_t folderMount = 0) {
   struct statx sx;
   if (::statx(dirfd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kStatxMask, &sx) != 0) return false;
   const mode_t mode = sx.stx_mode;
   e.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+  e.mountId = (sx.stx_mask & STATX_MNT_ID) && statxMountIdsEnabled() ? sx.stx_mnt_id : 0;
   e.inode = sx.stx_ino;
   e.allocated = static_cast<std::uint64_t>(sx.stx_blocks) * 512;
   e.writeTime = fromStatx(sx.stx_mtime);
@@ -100,6 +103,8 @@ bool fillFromStatx(int dirfd, const char* name, DirEntry& e, std::uint64_t rootD
       if (::fstatat(parentFd, ".", &parent, 0) == 0) against = parent.st_dev;
     }
     if (against != 0 && e.device != against) attr |= kAttrSystem;
+    // A mount point, a bind mount of the same file system included.
+    if (folderMount != 0 && e.mountId != 0 && e.mountId != folderMount) attr |= kAttrSystem;
   } else {
     attr |= kAttrSystem;  // link, device, FIFO, socket
     e.size = sx.stx_size;
@@ -212,6 +217,7 @@ DirReader& DirReader::operator=(DirReader&& other) noexcept {
     request_ = other.request_;
     device_ = other.device_;
     rootDevice_ = other.rootDevice_;
+    mountId_ = other.mountId_;
   }
   return *this;
 }
@@ -238,6 +244,7 @@ bool DirReader::open(int dirfd, const std::string& path, std::string_view patter
   request_ = request;
   device_ = st.st_dev;
   rootDevice_ = rootDevice ? rootDevice : device_;
+  mountId_ = statxMountIdsEnabled() ? mountIdOf(fd) : 0;
   return true;
 }
 
@@ -269,7 +276,7 @@ bool DirReader::next(DirEntry& entry) {
     }
     if (!matchAll_ && !matchesPattern(n, pattern_)) continue;
     // Gone since readdir, or not examinable (folder without search permission): not listed.
-    if (!fillFromStatx(fd, n, entry, rootDevice_, false, -1)) continue;
+    if (!fillFromStatx(fd, n, entry, rootDevice_, false, -1, mountId_)) continue;
     if (!passesRequest(entry.attr, request_)) continue;
     entry.name.assign(n);
     return true;

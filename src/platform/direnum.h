@@ -30,11 +30,12 @@ struct FileTime {
 struct DirEntry {
   std::string name;  // native bytes
   std::uint32_t attr = 0;
-  std::uint64_t size = 0;    // 64-bit, 0 for folders
-  FileTime writeTime;        // mtime
-  FileTime accessTime;       // atime
-  FileTime creationTime;     // birth time where recorded
-  std::uint64_t device = 0;  // st_dev of the entry
+  std::uint64_t size = 0;     // 64-bit, 0 for folders
+  FileTime writeTime;         // mtime
+  FileTime accessTime;        // atime
+  FileTime creationTime;      // birth time where recorded
+  std::uint64_t device = 0;   // st_dev of the entry
+  std::uint64_t mountId = 0;  // the mount holding it (0 when the kernel does not say)
   std::uint64_t inode = 0;
   std::uint64_t allocated = 0;  // bytes allocated on disk (st_blocks * 512)
   bool isDirectory() const { return attr & kAttrDirectory; }
@@ -58,7 +59,8 @@ std::optional<std::uint32_t> toFatDateTime(const FileTime& t);
 // Enumerates one folder, given as a path relative to an open folder's descriptor (".", or a
 // name; opened anew, so the reader has its own descriptor and position) or as a path; `rootDevice` is the device of the
 // walk's target so that a folder on another file system is reported with the system bit. "." and ".." are never
-// reported.
+// reported. A sub-folder on another mount than the folder (a bind mount of the same file system too) is reported
+// with the system bit as well.
 class DirReader {
  public:
   DirReader() = default;
@@ -88,6 +90,7 @@ class DirReader {
   std::uint32_t request_ = 0;
   std::uint64_t device_ = 0;
   std::uint64_t rootDevice_ = 0;
+  std::uint64_t mountId_ = 0;  // of the folder read: a sub-folder on another mount gets the system bit
 };
 
 // Fills `entry` for one named object inside `dirfd` (lstat semantics: a link is reported as

@@ -11,6 +11,7 @@
 #include "foundation/prompts.h"
 #include "foundation/pump.h"
 #include "platform/folderchain.h"
+#include "platform/mountid.h"
 
 namespace roomvale {
 
@@ -170,6 +171,7 @@ bool Walker::walkOpenFolder(int rootFd, const ScanTarget&) {
   }
   realRootDevice_ = st.st_dev;
   rootDevice_ = mappedDevice(st.st_dev, st.st_ino);
+  rootMount_ = platform::mountIdOf(rootFd);
   levels_.clear();
   levels_.reserve(64);
   Level root;
@@ -246,8 +248,10 @@ bool Walker::descend(const std::string& name) {
   const int fd = ::openat(parent.fd, name.c_str(), platform::kWalkOpenFlags);
   if (fd < 0) return false;  // vanished, access denied, or no longer a folder: skipped
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || mappedDevice(st.st_dev, st.st_ino) != rootDevice_) {
-    // Something was mounted there since the folder was read: never leave the file system.
+  if (::fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || mappedDevice(st.st_dev, st.st_ino) != rootDevice_ ||
+      (rootMount_ != 0 && platform::mountIdOf(fd) != rootMount_)) {
+    // Something was mounted there since the folder was read (a bind mount of this file system
+    // too): never leave the target's mount.
     ::close(fd);
     return false;
   }

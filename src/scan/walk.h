@@ -162,6 +162,7 @@ class Walker {
   std::string path_;
   std::uint64_t rootDevice_ = 0;      // as the device hook sees it
   std::uint64_t realRootDevice_ = 0;  // as the file system reports it
+  std::uint64_t rootMount_ = 0;       // mount id of the target, 0 when unknown
   std::size_t lowestClosable_ = 1;    // shallowest level whose descriptor may still be open
   bool statusCleared_ = false;
   std::string shownStatus_;

@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <ftw.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QAbstractItemModelTester>
@@ -140,6 +142,39 @@ TempTree::TempTree() {
   buf.push_back('\0');
   if (!::mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
   root_ = buf.data();
+}
+
+MountNamespace privateMountNamespace() {
+  static const char* const kMarker = "ROOMVALE_PRIVATE_MOUNT_NAMESPACE";
+  if (std::getenv(kMarker)) return MountNamespace::Here;
+  if (::geteuid() != 0 || std::system("unshare -m --propagation private true >/dev/null 2>&1") != 0)
+    return MountNamespace::Unavailable;
+  char exe[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n <= 0) return MountNamespace::Unavailable;
+  exe[n] = 0;
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  const std::string filter = std::string(info->test_suite_name()) + "." + info->name();
+  TempTree out;
+  const std::string log = out / "run.txt";
+  const std::string command = std::string(kMarker) + "=1 unshare -m --propagation private '" + exe +
+                              "' --gtest_filter='" + filter + "' >'" + log + "' 2>&1";
+  const int status = std::system(command.c_str());
+  const std::string text = readFile(log);
+  if (status != 0 || text.find("[  PASSED  ] 1 test") == std::string::npos)
+    ADD_FAILURE() << "in a private mount namespace:\n" << text;
+  return MountNamespace::RanElsewhere;
+}
+
+BindMount::BindMount(const std::string& source, const std::string& target) : target_(target) {
+  mounted_ = ::mount(source.c_str(), target.c_str(), nullptr, MS_BIND, nullptr) == 0;
+}
+
+BindMount::~BindMount() { unmount(); }
+
+void BindMount::unmount() {
+  if (mounted_) ::umount2(target_.c_str(), MNT_DETACH);
+  mounted_ = false;
 }
 
 TempTree::~TempTree() {

@@ -102,6 +102,35 @@ class TempTree {
 std::string readFile(const std::string& path);
 bool exists(const std::string& path);  // lstat succeeds
 
+// Tests that mount (bind mounts inside a temporary tree) run in a private mount namespace:
+// the test runs itself again under `unshare -m`, where its mounts are seen by nobody else and
+// vanish with it, and takes over that run's result. Needs root; skipped otherwise.
+enum class MountNamespace { Here, RanElsewhere, Unavailable };
+MountNamespace privateMountNamespace();
+#define ROOMVALE_IN_PRIVATE_MOUNT_NAMESPACE()                                        \
+  switch (::roomvale::testing::privateMountNamespace()) {                            \
+    case ::roomvale::testing::MountNamespace::Here: break;                           \
+    case ::roomvale::testing::MountNamespace::RanElsewhere: return;                  \
+    case ::roomvale::testing::MountNamespace::Unavailable:                           \
+      GTEST_SKIP() << "no private mount namespace here (needs root and unshare -m)"; \
+  }
+
+// Bind-mounts `source` on `target` for the lifetime of the object (in a private namespace
+// only: see above). ok() tells whether the mount was made.
+class BindMount {
+ public:
+  BindMount(const std::string& source, const std::string& target);
+  ~BindMount();
+  BindMount(const BindMount&) = delete;
+  BindMount& operator=(const BindMount&) = delete;
+  bool ok() const { return mounted_; }
+  void unmount();
+
+ private:
+  std::string target_;
+  bool mounted_ = false;
+};
+
 // Runs `action` as soon as a top-level widget whose objectName is `name` is visible
 // (polling the event loop), e.g. to drive a modal window opened by the code under test.
 // Gives up after `timeoutMs`.

@@ -12,10 +12,12 @@
 #include <QRegularExpression>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include "common/testing.h"
 #include "deletion/treedelete.h"
 #include "platform/direnum.h"
+#include "platform/mountid.h"
 #include "platform/paths.h"
 
 namespace roomvale::testing {
@@ -192,6 +194,42 @@ TEST(TreeDelete, AFolderOnAnotherFileSystemIsNeitherEnteredNorRemoved) {
   EXPECT_FALSE(r.folderRemoved);
   EXPECT_EQ(readFile(t / "victim/mnt/data.txt"), kKilo);
   EXPECT_FALSE(exists(t / "victim/own.txt"));
+}
+
+// A folder bind-mounted inside the tree (same file system, same device number), and one
+// mounted between listing and entering: neither is entered, whatever the action and however
+// the mount is known (statx's mount id or the mount table).
+TEST(TreeDelete, BindMountsInsideTheTreeAreNeverEntered) {
+  ROOMVALE_IN_PRIVATE_MOUNT_NAMESPACE();
+  for (const bool statx : {true, false}) {
+    for (const TreeAction action : {TreeAction::Delete, TreeAction::Zip}) {
+      SCOPED_TRACE(std::string(statx ? "statx " : "mount table ") + (action == TreeAction::Zip ? "zip" : "delete"));
+      platform::setStatxMountIdsForTesting(statx);
+      TempTree t, out;
+      const std::string outside = threeFileTree(t, "outside");
+      t.file("victim/own.txt", kKilo);
+      t.dir("victim/mnt");
+      t.dir("victim/late");
+      BindMount mounted(outside, t / "victim/mnt");
+      ASSERT_TRUE(mounted.ok());
+      std::unique_ptr<BindMount> late;
+      Walk w(action);
+      if (action == TreeAction::Zip) w.deleter.setArchive(out / "tree.zip", QString(), true);
+      w.deleter.beforeEnter = [&](const std::string& folder, const std::string& name) {
+        if (name == "late" && !late) late = std::make_unique<BindMount>(outside, folder + "/late");
+      };
+      const TreeRunResult r = w.deleter.run(t / "victim");
+      ASSERT_TRUE(late && late->ok());
+      EXPECT_EQ(r.files, 1);  // own.txt
+      EXPECT_FALSE(r.folderRemoved);
+      late.reset();
+      mounted.unmount();
+      EXPECT_EQ(filesIn(outside + "/one"), (std::vector<std::string>{"a.txt", "b.txt"}));
+      EXPECT_EQ(readFile(outside + "/two/c.txt"), kKilo);
+      if (action == TreeAction::Zip) EXPECT_EQ(archiveEntries(out / "tree.zip").size(), 1);
+    }
+  }
+  platform::setStatxMountIdsForTesting(true);
 }
 
 TEST(TreeDelete, ReadOnlyHiddenFileAsksTwiceAndYesDeletesIt) {

@@ -18,31 +18,33 @@ using testing::TempTree;
 QStringList hostileTexts() {
   QString big;
   for (int i = 0; i < 4096; ++i) big += QChar(u"a=[;#\\ \t\"é,"[i % 11]);
-  return {QStringLiteral("a,b,c"),
-          QStringLiteral("\"quoted\" and 'single'"),
-          QStringLiteral("back\\slash\\"),
-          QStringLiteral("\\"),
-          QStringLiteral("\\x41 is not A"),
-          QStringLiteral("a=b=c"),
-          QStringLiteral("[section]"),
-          QStringLiteral("]"),
-          QStringLiteral(";comment"),
-          QStringLiteral("#hash"),
-          QStringLiteral("@Variant(\\0\\0)"),
-          QStringLiteral("  lead and trail  "),
-          QStringLiteral(" "),
-          QStringLiteral("\ttab\t"),
-          QStringLiteral("line1\r\nline2\nline3\r"),
-          QStringLiteral("Ünïcødé ✓ 日本語 🎉"),
-          QString(QChar(0)) + QStringLiteral("nul and \x01\x1f\x7f"),
-          QString(),
-          big,
-          // bytes of a path that are not UTF-8 ("/srv/data/\xE9t\xE9/") as the path routines hold them
-          platform::toDisplay("/srv/data/\xE9t\xE9/"),
-          QString(QChar(0xFEFF)) + QStringLiteral("after a byte order mark"),
-          QStringLiteral("inner ") + QChar(0xFEFF) + QChar(0xD800),
-          QString(QChar(0xDC00)) + QChar(0xD800) + QStringLiteral("\\uFEFF"),
-          QString(1'048'577, QChar(u'v'))};
+  return {
+      QStringLiteral("a,b,c"),
+      QStringLiteral("\"quoted\" and 'single'"),
+      QStringLiteral("back\\slash\\"),
+      QStringLiteral("\\"),
+      QStringLiteral("\\x41 is not A"),
+      QStringLiteral("a=b=c"),
+      QStringLiteral("[section]"),
+      QStringLiteral("]"),
+      QStringLiteral(";comment"),
+      QStringLiteral("#hash"),
+      QStringLiteral("@Variant(\\0\\0)"),
+      QStringLiteral("  lead and trail  "),
+      QStringLiteral(" "),
+      QStringLiteral("\ttab\t"),
+      QStringLiteral("line1\r\nline2\nline3\r"),
+      QStringLiteral("Ünïcødé ✓ 日本語 🎉"),
+      QString(QChar(0)) + QStringLiteral("nul and \x01\x1f\x7f"),
+      QString(),
+      big,
+      // bytes of a path that are not UTF-8 ("/srv/data/\xE9t\xE9/") as the path routines hold them
+      platform::toDisplay("/srv/data/\xE9t\xE9/"),
+      QString(QChar(0xFEFF)) + QStringLiteral("after a byte order mark"),
+      QStringLiteral("inner ") + QChar(0xFEFF) + QChar(0xD800),
+      QString(QChar(0xDC00)) + QChar(0xD800) + QStringLiteral("\\uFEFF"),
+      QString(1'048'577, QChar(u'v')),
+  };
 }
 
 TEST(IniEscaping, HostileTextsRoundTripAsValuesKeysAndSections) {

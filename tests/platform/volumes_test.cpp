@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "common/testing.h"
+#include "platform/mountid.h"
 #include "platform/volumes.h"
 
 using namespace roomvale::platform;
@@ -181,6 +182,31 @@ TEST(MountInfo, VolumeOfPathByWholeComponents) {
   EXPECT_EQ(volumeOf("/mnt/a b/c", vols)->mountPoint, "/mnt/a b");
   EXPECT_EQ(volumeOf("/no/such/path/at/all", vols)->mountPoint, "/");
   EXPECT_FALSE(volumeOf("/x", std::vector<Volume>{}).has_value());
+}
+
+TEST(MountInfo, MountOfAPathIsTheTopMountOnItsLongestMountPoint) {
+  const auto table = parseMountInfo(kMountInfo);
+  const auto stacked = parseMountInfo(
+      "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
+      "7 6 8:2 / /srv rw - ext4 /dev/sda2 rw\n"
+      "6 1 8:3 / /srv rw - xfs /dev/sda3 rw\n");
+  const struct {
+    const std::vector<MountInfoEntry>& table;
+    const char* path;
+    std::uint64_t mount;
+  } cases[] = {
+      {table, "/", 22},
+      {table, "/home/ann/x", 22},
+      {table, "/home/ann/remote/deep", 37},
+      {table, "/mnt/sharex/y", 22},  // whole components only
+      {table, "/mnt/share", 36},
+      {table, "/data/file", 41},  // 41 sits on 40
+      {table, "/media/ann/USB STICK/a", 35},
+      {stacked, "/srv/a", 7},  // 7 sits on 6, though listed first
+      {stacked, "/srvx", 1},
+      {std::vector<MountInfoEntry>{}, "/x", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(mountIdOfPath(c.table, c.path), c.mount) << c.path;
 }
 
 TEST(Volumes, ThisMachine) {

@@ -10,9 +10,12 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <set>
 
 #include "common/testing.h"
+#include "platform/mountid.h"
 #include "platform/volumes.h"
 #include "scan/walk.h"
 
@@ -201,6 +204,73 @@ TEST(Walk, ARealMountPointInsideTheTargetIsNotEntered) {
   EXPECT_TRUE(rec.has("/dev/shm"));
   EXPECT_TRUE(rec.attrs[rec.index("/dev/shm")] & platform::kAttrSystem);
   for (const auto& f : rec.files) EXPECT_NE(f.rfind("/dev/shm/", 0), 0u) << f;
+}
+
+// Two sub-folders "p" and "q" of one file each; when the first file is handed over (its folder
+// is done, the other one listed but not yet opened), `change` gets the other folder's path.
+std::vector<std::string> walkChangingTheSecondFolder(const TempTree& t,
+                                                     const std::function<void(const std::string&)>& change) {
+  t.file("p/p.tmp");
+  t.file("q/q.tmp");
+  Recorder rec;
+  bool changed = false;
+  rec.onEntry = [&](const std::string& path) {
+    if (changed) return;
+    changed = true;
+    change(path.rfind(t / "p/", 0) == 0 ? t / "q" : t / "p");
+  };
+  walk(t.path(), WalkVariant::statistics(), rec);
+  EXPECT_TRUE(changed);
+  return rec.files;
+}
+
+TEST(Walk, AListedFolderSwappedForALinkBeforeItIsOpenedLeadsNowhere) {
+  TempTree outside;
+  outside.file("secret.tmp");
+  TempTree t;
+  const auto files = walkChangingTheSecondFolder(t, [&](const std::string& folder) {
+    ASSERT_EQ(::rename(folder.c_str(), (folder + ".moved").c_str()), 0);
+    ASSERT_EQ(::symlink(outside.path().c_str(), folder.c_str()), 0);
+  });
+  for (const auto& f : files) EXPECT_EQ(f.find("secret"), std::string::npos) << f;
+  EXPECT_EQ(files.size(), 3u);  // the first folder's file, then p and q of the target
+}
+
+// Bind mounts of the same file system have its device number: only the mount tells them
+// apart. Both ways of knowing the mount are tried: statx's mount id and the mount table.
+TEST(Walk, NoFileOfAMountInsideTheTargetIsListedNotEvenOfABindMount) {
+  ROOMVALE_IN_PRIVATE_MOUNT_NAMESPACE();
+  for (const bool statx : {true, false}) {
+    SCOPED_TRACE(statx ? "statx" : "mount table");
+    platform::setStatxMountIdsForTesting(statx);
+    TempTree outside;
+    outside.file("secret.tmp");
+    TempTree t;
+    t.file("own/own.tmp");
+    t.dir("mnt");
+    testing::BindMount mounted(outside.path(), t / "mnt");
+    ASSERT_TRUE(mounted.ok());
+    Recorder rec;
+    walk(t.path(), WalkVariant::statistics(), rec);
+    EXPECT_TRUE(rec.has(t / "own/own.tmp"));
+    EXPECT_FALSE(rec.has(t / "mnt/secret.tmp"));
+    EXPECT_EQ(rec.count("enter " + t / "mnt 1"), 0u);
+    if (statx) {
+      ASSERT_TRUE(rec.has(t / "mnt"));
+      EXPECT_TRUE(rec.attrs[rec.index(t / "mnt")] & platform::kAttrSystem);
+    }
+
+    // Mounted after the folder was listed, before it is opened.
+    std::vector<std::unique_ptr<testing::BindMount>> late;
+    TempTree raced;
+    const auto files = walkChangingTheSecondFolder(raced, [&](const std::string& folder) {
+      late.push_back(std::make_unique<testing::BindMount>(outside.path(), folder));
+      ASSERT_TRUE(late.back()->ok());
+    });
+    for (const auto& f : files) EXPECT_EQ(f.find("secret"), std::string::npos) << f;
+    late.clear();
+  }
+  platform::setStatxMountIdsForTesting(true);
 }
 
 TEST(Walk, NamesThatAreNotUtf8KeepTheirBytes) {
