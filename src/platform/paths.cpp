@@ -1,13 +1,17 @@
 #include "platform/paths.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <random>
 #include <vector>
 
@@ -206,6 +210,50 @@ std::string programDataFile(const std::string& name) {
   return beside;
 }
 
+namespace {
+
+// A temporary older than this, that no writer holds locked, was left by a writer that died.
+// (The age covers the moment between a writer creating its temporary and locking it.)
+constexpr time_t kStaleTemporarySeconds = 10;
+
+// Removes the temporaries ".<name>.tmp-*" that earlier writers of `name` left in the folder
+// `dirfd` when they were killed. A writer holds its temporary locked from just after
+// creating it until it has been renamed, so a locked one belongs to a writer still running.
+void removeStaleTemporaries(int dirfd, const std::string& name) {
+  const std::string prefix = "." + name + ".tmp-";
+  const int listFd = ::openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listFd < 0) return;
+  DIR* dir = ::fdopendir(listFd);
+  if (!dir) {
+    ::close(listFd);
+    return;
+  }
+  const time_t now = ::time(nullptr);
+  std::vector<std::string> stale;
+  while (const dirent* e = ::readdir(dir)) {
+    if (std::strncmp(e->d_name, prefix.c_str(), prefix.size()) != 0) continue;
+    struct stat st {};
+    if (::fstatat(dirfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_uid != ::geteuid() || now - st.st_mtime < kStaleTemporarySeconds)
+      continue;
+    stale.emplace_back(e->d_name);
+  }
+  ::closedir(dir);
+  for (const std::string& temp : stale) {
+    const int fd = ::openat(dirfd, temp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat held {
+    }, named{};
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 &&
+        ::fstatat(dirfd, temp.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && held.st_dev == named.st_dev &&
+        held.st_ino == named.st_ino)
+      ::unlinkat(dirfd, temp.c_str(), 0);
+    ::close(fd);
+  }
+}
+
+}  // namespace
+
 bool writeFileAtomically(const std::string& path, const std::string& content) {
   if (path.empty()) return false;
   std::string target = path;
@@ -228,6 +276,8 @@ bool writeFileAtomically(const std::string& path, const std::string& content) {
   const std::string temp = folder + "." + nameOf(target) + ".tmp-" + uniqueSuffix();
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return false;
+  // Held until the temporary has its final name: a later writer's clean-up leaves it alone.
+  ::flock(fd, LOCK_EX | LOCK_NB);
   bool ok = writeAll(fd, content.data(), content.size());
   if (ok && hadOld) {
     ok = ::fchmod(fd, old.st_mode & 07777) == 0;
@@ -236,16 +286,16 @@ bool writeFileAtomically(const std::string& path, const std::string& content) {
     }
   }
   if (ok) ok = ::fsync(fd) == 0;
-  if (::close(fd) != 0) ok = false;
   if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  // Make the rename itself durable.
+  if (!ok) ::unlink(temp.c_str());
+  // Closed only now, so the lock lasts as long as the temporary name.
+  ::close(fd);
+  if (!ok) return false;
+  // Make the rename itself durable, and clear what killed writers left behind.
   const int dfd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     ::fsync(dfd);
+    removeStaleTemporaries(dfd, nameOf(target));
     ::close(dfd);
   }
   return true;

@@ -40,8 +40,10 @@ std::string programFolder();
 // `<prefix>/bin/`. Gives the first that exists, or the path beside the executable.
 std::string programDataFile(const std::string& name);
 
-// Replaces `path` atomically with `content` (temporary file in the same folder, fsync,
-// rename). False on failure, with the old file untouched.
+// Replaces `path` atomically with `content` (temporary file ".<name>.tmp-..." in the same
+// folder, locked while it exists, fsync, rename). False on failure, with the old file
+// untouched. After a write, temporaries of the same name that killed writers left behind
+// (older than a few seconds and not locked by a running writer) are removed.
 bool writeFileAtomically(const std::string& path, const std::string& content);
 
 }  // namespace roomvale::platform

@@ -1,7 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <ctime>
+#include <string>
+#include <vector>
 
 #include <cstdlib>
 
@@ -92,6 +99,58 @@ TEST(Paths, AtomicWriteReplacesAndKeepsMode) {
   int count = 0;
   while (r.next(e)) ++count;
   EXPECT_EQ(count, 1);
+}
+
+TEST(Paths, AtomicWriteClearsTemporariesOfKilledWritersOnly) {
+  TempTree tree;
+  const std::string path = tree.file("settings.ini", "old");
+  struct Case {
+    std::string name;
+    bool old;     // last written an hour ago
+    bool locked;  // by a writer still running (another process)
+    bool removed;
+  };
+  const std::vector<Case> cases = {
+      {".settings.ini.tmp-111-0-1", true, false, true},    // its writer was killed
+      {".settings.ini.tmp-222-0-2", true, true, false},    // a slow writer, still at work
+      {".settings.ini.tmp-333-0-3", false, false, false},  // just created, lock not yet taken
+      {".other.ini.tmp-444-0-4", true, false, false},      // another file's
+      {"settings.ini.tmp-555", true, false, false},        // not our naming
+  };
+  for (const Case& c : cases) {
+    tree.file(c.name, "partial");
+    if (!c.old) continue;
+    const struct timespec times[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (tree / c.name).c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+  }
+  tree.dir(".settings.ini.tmp-folder");
+
+  // The running writer: another process holding its temporary locked until told to stop.
+  int toChild[2], fromChild[2];
+  ASSERT_EQ(::pipe(toChild), 0);
+  ASSERT_EQ(::pipe(fromChild), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const int fd = ::open((tree / cases[1].name).c_str(), O_RDWR);
+    const char ready = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
+    (void)!::write(fromChild[1], &ready, 1);
+    char stop;
+    (void)!::read(toChild[0], &stop, 1);
+    ::_exit(0);
+  }
+  char ready = 0;
+  ASSERT_EQ(::read(fromChild[0], &ready, 1), 1);
+  ASSERT_EQ(ready, 'y');
+
+  ASSERT_TRUE(writeFileAtomically(path, "new"));
+  (void)!::write(toChild[1], "x", 1);
+  ::waitpid(child, nullptr, 0);
+  for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) ::close(fd);
+
+  EXPECT_EQ(readFile(path), "new");
+  for (const Case& c : cases) EXPECT_EQ(roomvale::testing::exists(tree / c.name), !c.removed) << c.name;
+  EXPECT_TRUE(roomvale::testing::exists(tree / ".settings.ini.tmp-folder"));
 }
 
 TEST(Paths, AtomicWriteFailuresLeaveOldFile) {
