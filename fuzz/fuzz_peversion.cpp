@@ -1,5 +1,6 @@
+// fuzz-links: roomvale_inspect
 // libFuzzer target: the version-resource parser over arbitrary bytes, as a whole PE image
-// and as a bare VS_VERSIONINFO block. Seeds in corpus/pe_version/.
+// and as a bare VS_VERSIONINFO block. Seeds in corpus/peversion/.
 #include <cstddef>
 #include <cstdint>
 
