@@ -145,6 +145,7 @@ struct Queued {
   std::uint64_t size = 0;      // bytes of the file
   std::uint32_t crc = 0;
   bool deflated = false;
+  bool recheckByPath = true;  // reached by path: checked again by path after the commit
 };
 
 // Raw deflate at the normal level, reused from file to file.
@@ -269,10 +270,7 @@ void setComment(zip_t* za, const QString& comment) {
 
 // Reads the file of `q` once, appending its deflated form to the spool, and keeps the
 // smaller of deflated and stored. Returns why it failed, or nothing.
-QString compressFile(Queued& q, Spool& spool, Deflater& deflater, const std::function<bool(int)>& report) {
-  const int fd = ::open(q.path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return sysText(errno);
-  Fd file(fd);
+QString compressFile(Queued& q, int fd, Spool& spool, Deflater& deflater, const std::function<bool(int)>& report) {
   struct stat st {};
   if (::fstat(fd, &st) != 0) return sysText(errno);
   if (!S_ISREG(st.st_mode)) return QStringLiteral("Not a regular file");
@@ -463,7 +461,8 @@ ZipWriter::Archive* ZipWriter::archiveFor(const std::string& archivePath) {
   return &ar;
 }
 
-void ZipWriter::add(const std::string& archivePath, const std::string& path) {
+void ZipWriter::add(const std::string& archivePath, const std::string& path,
+                    const platform::FileIdentity& expected) {
   if (!rootsLoaded_) {
     roots_ = VolumeRoots();
     rootsLoaded_ = true;
@@ -473,10 +472,66 @@ void ZipWriter::add(const std::string& archivePath, const std::string& path) {
     fail(archivePath, path, {}, QStringLiteral("%1 has no usable name inside its volume").arg(display(path)));
     return;
   }
-  add(archivePath, path, *entry);
+  add(archivePath, path, *entry, expected);
 }
 
-void ZipWriter::add(const std::string& archivePath, const std::string& path, const std::string& entryName) {
+void ZipWriter::add(const std::string& archivePath, const std::string& path, const std::string& entryName,
+                    const platform::FileIdentity& expected) {
+  platform::ReachedFile found;
+  if (const int err = platform::reachMarkedFile(folders_, path, expected, found); err != 0) {
+    fail(archivePath, path, entryName, platform::reachErrorText(err));
+    return;
+  }
+  if (!S_ISREG(found.st.st_mode)) {
+    fail(archivePath, path, entryName, QStringLiteral("Not a regular file"));
+    return;
+  }
+  const int fd = platform::openReachedForReading(found);
+  if (fd < 0) {
+    fail(archivePath, path, entryName, platform::reachErrorText(errno));
+    return;
+  }
+  addOpened(archivePath, path, entryName, fd, true);
+}
+
+void ZipWriter::addFromFolder(const std::string& archivePath, const std::string& path, int dirfd,
+                              const std::string& name, const platform::FileIdentity& expected) {
+  if (!rootsLoaded_) {
+    roots_ = VolumeRoots();
+    rootsLoaded_ = true;
+  }
+  const auto entry = entryNameFor(path, roots_.rootOf(path));
+  if (!entry) {
+    fail(archivePath, path, {}, QStringLiteral("%1 has no usable name inside its volume").arg(display(path)));
+    return;
+  }
+  const std::string& entryName = *entry;
+  platform::ReachedFile found;
+  found.dirfd = dirfd;
+  found.name = name;
+  if (::fstatat(dirfd, name.c_str(), &found.st, AT_SYMLINK_NOFOLLOW) != 0) {
+    fail(archivePath, path, entryName, sysText(errno));
+    return;
+  }
+  if (!expected.matches(found.st)) {
+    fail(archivePath, path, entryName, platform::reachErrorText(ESTALE));
+    return;
+  }
+  if (!S_ISREG(found.st.st_mode)) {
+    fail(archivePath, path, entryName, QStringLiteral("Not a regular file"));
+    return;
+  }
+  const int fd = platform::openReachedForReading(found);
+  if (fd < 0) {
+    fail(archivePath, path, entryName, platform::reachErrorText(errno));
+    return;
+  }
+  addOpened(archivePath, path, entryName, fd, false);
+}
+
+void ZipWriter::addOpened(const std::string& archivePath, const std::string& path, const std::string& entryName,
+                          int fd, bool recheckByPath) {
+  Fd file(fd);
   if (!isSafeEntryName(entryName)) {
     fail(archivePath, path, entryName, QStringLiteral("Unusable entry name"));
     return;
@@ -489,12 +544,12 @@ void ZipWriter::add(const std::string& archivePath, const std::string& path, con
   const bool utf8Name = utf8::isValid(entryName);
   // Names that are valid UTF-8 can be looked up cheaply; others are caught by zip_file_add.
   if (utf8Name && zip_name_locate(a.za, entryName.c_str(), 0) >= 0) {
-    fail(archivePath, path, entryName, QStringLiteral("The archive already holds an entry of that name"));
+    fail(archivePath, path, entryName, QStringLiteral("already stored in this archive"));
     return;
   }
 
   struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) {
+  if (::fstat(fd, &st) != 0) {
     fail(archivePath, path, entryName, sysText(errno));
     return;
   }
@@ -512,8 +567,9 @@ void ZipWriter::add(const std::string& archivePath, const std::string& path, con
   Queued q;
   q.path = path;
   q.entryName = entryName;
+  q.recheckByPath = recheckByPath;
   q.offset = a.spool.size();
-  const QString why = compressFile(q, a.spool, a.deflater, [this](int percent) { return report(percent); });
+  const QString why = compressFile(q, fd, a.spool, a.deflater, [this](int percent) { return report(percent); });
   if (!why.isEmpty()) {
     a.spool.truncate(q.offset);
     fail(archivePath, path, entryName, why);
@@ -546,7 +602,7 @@ void ZipWriter::add(const std::string& archivePath, const std::string& path, con
     zip_source_free(src);
     a.spool.truncate(q.offset);
     fail(archivePath, path, entryName,
-         exists ? QStringLiteral("The archive already holds an entry of that name") : text);
+         exists ? QStringLiteral("already stored in this archive") : text);
     return;
   }
   const auto idx = static_cast<zip_uint64_t>(index);
@@ -626,9 +682,11 @@ void ZipWriter::commit(Archive& a) {
         }
         if (!zf || got < 0 || total != q.size) why = QStringLiteral("The entry cannot be read back from the archive");
       }
-      if (why.isEmpty()) {
-        struct stat now {};
-        if (::lstat(q.path.c_str(), &now) != 0 || !q.identity.sameAs(now))
+      if (why.isEmpty() && q.recheckByPath) {
+        platform::ReachedFile now;
+        const platform::FileIdentity id{static_cast<std::uint64_t>(q.identity.dev),
+                                        static_cast<std::uint64_t>(q.identity.ino)};
+        if (platform::reachMarkedFile(folders_, q.path, id, now) != 0 || !q.identity.sameAs(now.st))
           why = QStringLiteral("The file changed while it was being archived");
       }
       if (!why.isEmpty()) {
@@ -642,6 +700,9 @@ void ZipWriter::commit(Archive& a) {
       r.stored = true;
       r.size = q.size;
       r.deflated = q.deflated;
+      r.identity = {static_cast<std::uint64_t>(q.identity.dev), static_cast<std::uint64_t>(q.identity.ino)};
+      r.mtimeSec = q.identity.mtime.tv_sec;
+      r.mtimeNsec = q.identity.mtime.tv_nsec;
       settled_.push_back(std::move(r));
     }
     report(100);

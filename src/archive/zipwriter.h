@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "archive/zipnames.h"
+#include "platform/markedfile.h"
 
 namespace roomvale {
 
@@ -45,6 +46,11 @@ struct ZipResult {
   QString reason;           // why it was not stored (for display), empty when stored
   std::uint64_t size = 0;   // bytes read from the file
   bool deflated = false;    // stored deflated rather than as is
+  // The file that was read (device and inode) and its modification time then: a caller
+  // deletes a stored file only while it is still that file, unchanged.
+  platform::FileIdentity identity;
+  std::int64_t mtimeSec = 0;
+  std::int64_t mtimeNsec = 0;
 };
 
 class ZipWriter {
@@ -76,11 +82,20 @@ class ZipWriter {
   std::function<bool(int percent)> progress;
 
   // Queues the regular file `path` for the archive `archivePath` (created when missing,
-  // otherwise added to) under its name relative to its volume. Its outcome appears in
-  // takeSettled(), at once when it fails early, otherwise after the commit that stores it.
-  void add(const std::string& archivePath, const std::string& path);
+  // otherwise added to) under its name relative to its volume. The file is reached through
+  // its folders without following a link (platform/markedfile.h) and must be `expected`
+  // when that is known. Its outcome appears in takeSettled(), at once when it fails early,
+  // otherwise after the commit that stores it.
+  void add(const std::string& archivePath, const std::string& path, const platform::FileIdentity& expected = {});
   // The same with an explicit entry name (relative, "/" separators, no "." or "..").
-  void add(const std::string& archivePath, const std::string& path, const std::string& entryName);
+  void add(const std::string& archivePath, const std::string& path, const std::string& entryName,
+           const platform::FileIdentity& expected = {});
+  // The file `name` of the folder open as `dirfd`, named `path` (its entry name is made
+  // from that path as above), read through that descriptor; it must be `expected` when that
+  // is known. Whether it is still the file read when it is deleted is the caller's check
+  // (ZipResult::identity).
+  void addFromFolder(const std::string& archivePath, const std::string& path, int dirfd, const std::string& name,
+                     const platform::FileIdentity& expected = {});
 
   // Commits every archive with queued entries.
   void flush();
@@ -99,6 +114,8 @@ class ZipWriter {
   void closeArchive(const std::string& archivePath);
   void fail(const std::string& archivePath, const std::string& path, const std::string& entryName, QString reason);
   bool report(int percent);
+  void addOpened(const std::string& archivePath, const std::string& path, const std::string& entryName, int fd,
+                 bool recheckByPath);
 
   QString comment_;
   Batching batching_;
@@ -106,6 +123,7 @@ class ZipWriter {
   bool rootsLoaded_ = false;  // the mount table is read at the first add that needs it
   std::map<std::string, std::unique_ptr<Archive>> archives_;
   std::vector<ZipResult> settled_;
+  platform::FolderReach folders_;
   std::uint64_t useCounter_ = 0;
   bool inCommit_ = false;
 };

@@ -267,9 +267,26 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* parent) : QDialog(parent) {
 TfrmReallyDelete::~TfrmReallyDelete() { winPlace_->SavePlacement(); }
 
 void TfrmReallyDelete::setRequest(const DeletionRequest& request) {
+  for (std::size_t i = 0; i < request.paths.size(); ++i) {
+    platform::FileIdentity id = i < request.identities.size() ? request.identities[i] : platform::FileIdentity{};
+    if (!id.known()) {
+      if (const auto found = platform::lookUpMarkedFile(request.paths[i])) id = found->identity;
+    }
+    identities_[request.paths[i]] = id;
+  }
   left_->add(request.paths);
   totalBytes_ = request.totalBytes;
   sourceTag_ = request.sourceTag;
+}
+
+std::vector<platform::FileIdentity> TfrmReallyDelete::identitiesOf(const std::vector<std::string>& paths) const {
+  std::vector<platform::FileIdentity> out;
+  out.reserve(paths.size());
+  for (const std::string& p : paths) {
+    const auto it = identities_.find(p);
+    out.push_back(it == identities_.end() ? platform::FileIdentity{} : it->second);
+  }
+  return out;
 }
 
 void TfrmReallyDelete::setVisible(bool visible) {
@@ -449,7 +466,8 @@ void TfrmReallyDelete::DeleteAllClick() {
     ActionHooks hooks;
     hooks.onFile = [this](int index, const std::string& path) { showFile(index, path); };
     hooks.onError = &errorDuringRun;
-    done = deleteFiles(left_->paths(), hooks);
+    const std::vector<std::string> paths = left_->paths();
+    done = deleteFiles(paths, hooks, identitiesOf(paths));
     endRun();
   }
   // Only what really left the disk counts; files set aside or refused are not recovered space.
@@ -472,7 +490,8 @@ void TfrmReallyDelete::RecycleClick() {
     ActionHooks hooks;
     hooks.onFile = [this](int index, const std::string& path) { showFile(index, path); };
     hooks.onError = &errorDuringRun;
-    done = recycleFiles(left_->paths(), hooks);
+    const std::vector<std::string> paths = left_->paths();
+    done = recycleFiles(paths, hooks, nullptr, identitiesOf(paths));
     endRun();
   }
   addDeleteTotals(0, 0, done.files, done.bytes);
@@ -506,7 +525,8 @@ void TfrmReallyDelete::ZipItClick() {
     hooks.onError = &errorDuringRun;
     hooks.aborted = [this] { return abortRequested_; };
     hooks.itemProgress = [this](int percent) { return ZipitArchiveItemProgress(percent); };
-    done = zipFiles(left_->paths(), run, hooks);
+    const std::vector<std::string> paths = left_->paths();
+    done = zipFiles(paths, run, hooks, identitiesOf(paths));
     endRun();
   }
   addZipTotals(done.files, done.bytes);

@@ -6,6 +6,9 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
+#include <unordered_map>
+#include <vector>
 #include <cstdint>
 #include <string>
 
@@ -118,6 +121,10 @@ class TfrmReallyDelete : public QDialog {
   TWinPlace* winPlace_;
   std::uint64_t totalBytes_ = 0;
   QString sourceTag_;
+  // What each file of the request was when it was marked (or, when the finder did not
+  // say, when the review received it).
+  std::unordered_map<std::string, platform::FileIdentity> identities_;
+  std::vector<platform::FileIdentity> identitiesOf(const std::vector<std::string>& paths) const;
   bool abortRequested_ = false;
   bool running_ = false;
 };

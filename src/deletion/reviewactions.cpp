@@ -5,10 +5,12 @@
 
 #include <cerrno>
 #include <map>
+#include <string_view>
 
 #include "archive/zipnames.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
+#include "platform/trashbatch.h"
 
 namespace roomvale {
 
@@ -38,33 +40,75 @@ QString couldNotDeleteText(const std::string& path) {
   return QStringLiteral("Couldn't delete file - ") + platform::toDisplay(path);
 }
 
-QString recycleFailedText() {
-  return QStringLiteral("An error occurred sending files to the trash.  The trash may be full.");
+QString recycleFailedText(const std::string& path, const QString& reason) {
+  return QStringLiteral("An error occurred sending files to the trash.  The trash may be full.\n") +
+         platform::toDisplay(path) + QStringLiteral("\n") + reason;
+}
+
+QString couldNotZipBecause(const std::string& path, const QString& reason) {
+  return reason.isEmpty() ? couldNotZipText(path) : couldNotZipText(path) + QStringLiteral(": ") + reason;
 }
 
 int removeMarkedFile(const std::string& path, std::uint64_t* size) {
+  platform::FolderReach folders;
+  return removeMarkedFile(folders, path, {}, size);
+}
+
+int removeMarkedFile(platform::FolderReach& folders, const std::string& path, const platform::FileIdentity& expected,
+                     std::uint64_t* size) {
   if (size) *size = 0;
-  const std::string name = platform::nameOf(path);
-  if (name.empty() || name == "." || name == "..") return EINVAL;
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) return errno;
+  platform::ReachedFile found;
+  if (const int err = platform::reachMarkedFile(folders, path, expected, found); err != 0) return err;
+  const struct stat& st = found.st;
   if (S_ISDIR(st.st_mode)) return EISDIR;
   // A link carries no permissions of its own; for anything else the owner write bit is the
   // read-only attribute, and a read-only file stays (as a careful user expects of rm).
   if (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) return EACCES;
-  // unlink never follows the last component, so a link that replaced the file since the
-  // lstat is removed as a link and its target is left alone.
-  if (::unlink(path.c_str()) != 0) return errno;
+  // Relative to the folder reached, and only while the name stands for the file found: a
+  // link put in its place is left alone.
+  if (const int err = platform::unlinkReached(found); err != 0) return err;
   if (size) *size = bytesFreedBy(st);
   return 0;
 }
 
-ActionTally deleteFiles(const std::vector<std::string>& paths, const ActionHooks& hooks) {
+namespace {
+
+platform::FileIdentity identityAt(const std::vector<platform::FileIdentity>& identities, std::size_t i) {
+  return i < identities.size() ? identities[i] : platform::FileIdentity{};
+}
+
+// The absolute form of a path that was reached without links, for the trash's record.
+std::string originalPath(const std::string& path) {
+  std::string abs = path;
+  if (abs.empty() || abs[0] != '/') {
+    char cwd[4096];
+    if (::getcwd(cwd, sizeof cwd)) abs = platform::joinPath(cwd, abs);
+  }
+  std::string out;
+  out.reserve(abs.size());
+  std::size_t pos = 0;
+  while (pos < abs.size()) {
+    std::size_t end = abs.find('/', pos);
+    if (end == std::string::npos) end = abs.size();
+    const std::string_view part(abs.data() + pos, end - pos);
+    pos = end + 1;
+    if (part.empty() || part == ".") continue;
+    out += '/';
+    out += part;
+  }
+  return out.empty() ? std::string("/") : out;
+}
+
+}  // namespace
+
+ActionTally deleteFiles(const std::vector<std::string>& paths, const ActionHooks& hooks,
+                        const std::vector<platform::FileIdentity>& identities) {
   ActionTally tally;
+  platform::FolderReach folders;
   for (std::size_t i = 0; i < paths.size(); ++i) {
     announce(hooks, i, paths[i]);
     std::uint64_t size = 0;
-    if (removeMarkedFile(paths[i], &size) != 0) {
+    if (removeMarkedFile(folders, paths[i], identityAt(identities, i), &size) != 0) {
       report(hooks, couldNotDeleteText(paths[i]));
       continue;
     }
@@ -73,20 +117,50 @@ ActionTally deleteFiles(const std::vector<std::string>& paths, const ActionHooks
   return tally;
 }
 
-ActionTally recycleFiles(const std::vector<std::string>& paths, const ActionHooks& hooks, int* stoppedAt) {
+ActionTally recycleFiles(const std::vector<std::string>& paths, const ActionHooks& hooks, int* stoppedAt,
+                         const std::vector<platform::FileIdentity>& identities) {
   ActionTally tally;
   if (stoppedAt) *stoppedAt = -1;
-  for (std::size_t i = 0; i < paths.size(); ++i) {
+  platform::FolderReach folders;
+  platform::TrashBatch batch;
+  std::vector<std::uint64_t> sizes(paths.size(), 0);
+  bool stopped = false;
+  const auto stopAt = [&](std::size_t i, const QString& reason) {
+    report(hooks, recycleFailedText(paths[i], reason));
+    if (stoppedAt) *stoppedAt = static_cast<int>(i);
+    stopped = true;
+  };
+  const auto settle = [&] {
+    for (const platform::TrashBatch::Outcome& o : batch.flush(true)) {
+      const auto i = static_cast<std::size_t>(o.tag);
+      if (o.error == 0) {
+        credit(tally, sizes[i]);
+      } else if (o.error == ENOENT || o.error == ESTALE) {
+        report(hooks, couldNotDeleteText(paths[i]));
+      } else {
+        stopAt(i, o.reason);
+      }
+    }
+  };
+  for (std::size_t i = 0; i < paths.size() && !stopped; ++i) {
     announce(hooks, i, paths[i]);
-    struct stat st {};
-    const std::uint64_t size = ::lstat(paths[i].c_str(), &st) == 0 ? bytesFreedBy(st) : 0;
-    if (!platform::moveToTrash(paths[i]).isEmpty()) {
-      report(hooks, recycleFailedText());
-      if (stoppedAt) *stoppedAt = static_cast<int>(i);
+    platform::ReachedFile found;
+    const int err = platform::reachMarkedFile(folders, paths[i], identityAt(identities, i), found);
+    if (err != 0 || S_ISDIR(found.st.st_mode)) {
+      // Vanished, replaced, or reached only through a link: not the file that was marked.
+      report(hooks, couldNotDeleteText(paths[i]));
+      continue;
+    }
+    sizes[i] = bytesFreedBy(found.st);
+    const QString why = batch.add(found.dirfd, found.name, originalPath(paths[i]), found.st, i);
+    if (!why.isEmpty()) {
+      settle();
+      if (!stopped) stopAt(i, why);
       break;
     }
-    credit(tally, size);
+    if (batch.full()) settle();
   }
+  if (!stopped) settle();
   return tally;
 }
 
@@ -103,21 +177,24 @@ QString archiveFolderProblem(const std::string& folder) {
   return {};
 }
 
-ActionTally zipFiles(const std::vector<std::string>& paths, const ZipRun& run, const ActionHooks& hooks) {
+ActionTally zipFiles(const std::vector<std::string>& paths, const ZipRun& run, const ActionHooks& hooks,
+                     const std::vector<platform::FileIdentity>& identities) {
   ActionTally tally;
   const VolumeRoots roots;
   ZipWriter zip(run.comment, run.batching);
   zip.progress = [&hooks](int percent) { return hooks.itemProgress ? hooks.itemProgress(percent) : false; };
+  platform::FolderReach folders;
 
-  // A file leaves its folder only after the commit that stored it was checked.
+  // A file leaves its folder only after the commit that stored it was checked, and only
+  // while it is still the file that was read.
   const auto settle = [&] {
     for (const ZipResult& r : zip.takeSettled()) {
       if (!r.stored) {
-        report(hooks, couldNotZipText(r.path));
+        report(hooks, couldNotZipBecause(r.path, r.reason));
         continue;
       }
       std::uint64_t size = 0;
-      if (removeMarkedFile(r.path, &size) != 0) {
+      if (removeMarkedFile(folders, r.path, r.identity, &size) != 0) {
         report(hooks, couldNotDeleteText(r.path));
         continue;
       }
@@ -136,10 +213,10 @@ ActionTally zipFiles(const std::vector<std::string>& paths, const ZipRun& run, c
     auto known = folderProblems.find(folder);
     if (known == folderProblems.end()) known = folderProblems.emplace(folder, archiveFolderProblem(folder)).first;
     if (!known->second.isEmpty()) {
-      report(hooks, couldNotZipText(path));
+      report(hooks, couldNotZipBecause(path, known->second));
       continue;
     }
-    zip.add(archive, path);
+    zip.add(archive, path, identityAt(identities, i));
     settle();
   }
   zip.flush();

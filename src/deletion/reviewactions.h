@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "archive/zipwriter.h"
+#include "platform/markedfile.h"
 
 namespace roomvale {
 
@@ -38,25 +39,39 @@ struct ActionHooks {
 
 // "Couldn't delete file - " + path.
 QString couldNotDeleteText(const std::string& path);
-// The one report of a failed move to the trash (the run stops there).
-QString recycleFailedText();
+// The report of a failed move to the trash (the run stops there): the trash may be full,
+// then the path and the system's reason on lines of their own.
+QString recycleFailedText(const std::string& path, const QString& reason);
+
+// Every action reaches its files through platform/markedfile.h: the folders of the path are
+// opened one by one without following a link, the file found must still be the one marked
+// (`identities[i]`, when the list holds one for it and it is known), and it is acted on
+// relative to its folder's descriptor. A file that cannot be reached so is reported as not
+// deleted and the run goes on.
 
 // Removes one file by its exact path. The name itself is never followed: a symbolic link is
 // removed as a link. Nothing is changed on the file first, so a read-only file (owner write
 // bit clear) is refused even where the process could unlink it, and a folder is never
-// removed. Returns 0 or an errno value (EACCES for a read-only file, EISDIR for a folder);
+// removed. Returns 0 or an errno value (EACCES for a read-only file, EISDIR for a folder,
+// ESTALE when another file stands there now, ELOOP when a folder of the path is a link);
 // `size`, when given, receives the bytes its removal freed: the size the entry had just
 // before it went, but 0 for a name whose file keeps other hard links (and 0 on failure).
 int removeMarkedFile(const std::string& path, std::uint64_t* size = nullptr);
+int removeMarkedFile(platform::FolderReach& folders, const std::string& path, const platform::FileIdentity& expected,
+                     std::uint64_t* size = nullptr);
 
 // Deletes every file of `paths` in order; a file that cannot be deleted is reported and
 // the run goes on.
-ActionTally deleteFiles(const std::vector<std::string>& paths, const ActionHooks& hooks);
+ActionTally deleteFiles(const std::vector<std::string>& paths, const ActionHooks& hooks,
+                        const std::vector<platform::FileIdentity>& identities = {});
 
-// Moves the files of `paths` to the trash in order. The first failure is reported and ends
-// the run; the files after it are left alone. `stoppedAt` (when given) receives the index of
-// the failed file, or -1.
-ActionTally recycleFiles(const std::vector<std::string>& paths, const ActionHooks& hooks, int* stoppedAt = nullptr);
+// Moves the files of `paths` to the trash in order, in batches (platform/trashbatch.h). A
+// file that vanished or is no longer the one marked is reported as the delete action does,
+// and the run goes on; the first real failure of the trash is reported
+// (recycleFailedText) and ends the run, leaving the files after it alone. `stoppedAt`
+// (when given) receives the index of that file, or -1.
+ActionTally recycleFiles(const std::vector<std::string>& paths, const ActionHooks& hooks, int* stoppedAt = nullptr,
+                         const std::vector<platform::FileIdentity>& identities = {});
 
 // What one zip run needs besides its files.
 struct ZipRun {
@@ -73,9 +88,14 @@ struct ZipRun {
 // the archive too. An archive folder that is missing or read-only (owner write bit clear)
 // fails every file meant for it. An abort (itemProgress answering true fails the file in
 // hand, hooks.aborted ends the run before the next one) keeps what was stored before, and
-// those files are deleted as usual.
+// those files are deleted as usual. Each "Couldn't zip up file - " report ends with the
+// reason (couldNotZipBecause).
 // The tally counts the files stored and then deleted.
-ActionTally zipFiles(const std::vector<std::string>& paths, const ZipRun& run, const ActionHooks& hooks);
+ActionTally zipFiles(const std::vector<std::string>& paths, const ZipRun& run, const ActionHooks& hooks,
+                     const std::vector<platform::FileIdentity>& identities = {});
+
+// "Couldn't zip up file - " + path + ": " + reason.
+QString couldNotZipBecause(const std::string& path, const QString& reason);
 
 // Why an archive folder cannot take archives (missing, not a folder, owner write bit clear,
 // not writable), or an empty text when it can.

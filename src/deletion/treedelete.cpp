@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
@@ -18,7 +19,8 @@
 #include "platform/folderchain.h"
 #include "platform/mountid.h"
 #include "platform/paths.h"
-#include "platform/shell.h"
+#include "platform/markedfile.h"
+#include "platform/trashbatch.h"
 
 namespace roomvale {
 
@@ -76,11 +78,6 @@ bool sameObject(int dirfd, const std::string& name, std::uint64_t device, std::u
   return ::fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == device && st.st_ino == inode;
 }
 
-// A path naming `name` inside the folder open as `dirfd`, whatever becomes of the folder's
-// own path meanwhile.
-std::string pinnedPath(int dirfd, const std::string& name) {
-  return "/proc/self/fd/" + std::to_string(dirfd) + "/" + name;
-}
 
 }  // namespace
 
@@ -118,8 +115,11 @@ struct TreeDeleter::Impl {
   std::uint64_t rootMount = 0;       // mount id of the folder, 0 when unknown
   TreeRunResult result;
   std::unique_ptr<ZipWriter> zip;
-  std::unordered_map<std::string, Identity> pending;  // handed to the writer, not settled
-  std::unordered_map<std::string, Identity> stored;   // stored, to be deleted
+  std::unordered_map<std::string, Identity> stored;  // stored, to be deleted
+  std::unique_ptr<platform::TrashBatch> trash;
+  std::vector<std::uint64_t> trashSizes;  // by tag, for the batch in hand
+  std::string folderShown;                // the folder as given
+  std::string folderReal;                 // the same without links, for the trash's record
   std::unordered_set<DevIno, DevInoHash> entered;     // folders the zip pass walked
   int zipErrorsShown = 0;
   std::int64_t zipErrorsHidden = 0;
@@ -132,6 +132,10 @@ struct TreeDeleter::Impl {
   bool stopped() const { return pass == Pass::Main && abort; }
   bool removesFolders() const { return pass == Pass::Prune || action != TreeAction::Zip; }
   std::string childPath(const std::string& name) const { return path == "/" ? "/" + name : path + "/" + name; }
+  // Where an entry of the folder in hand really is (links above the tree resolved).
+  std::string originalPath(const std::string& name) const {
+    return folderReal + path.substr(std::min(folderShown.size(), path.size())) + "/" + name;
+  }
 
   void report(const QString& text) {
     if (owner.error)
@@ -150,7 +154,15 @@ struct TreeDeleter::Impl {
 
   void readLevel(Level& level) {
     platform::DirReader reader;
-    if (level.fd < 0 || !reader.open(level.fd, ".", "*.*", kEveryEntry, realRootDevice)) return;
+    if (level.fd < 0) return;
+    if (!reader.open(level.fd, ".", "*.*", kEveryEntry, realRootDevice)) {
+      // Its files can be neither counted nor removed; the summary names the folder.
+      if (pass == Pass::Main) {
+        ++result.unreadableFolders;
+        if (result.unreadable.size() < kListedUnreadable) result.unreadable.push_back(path);
+      }
+      return;
+    }
     platform::DirEntry e;
     while (reader.next(e)) {
       Entry entry;
@@ -241,9 +253,16 @@ struct TreeDeleter::Impl {
     }
     if (parentUsable && removesFolders()) {
       const Level& parent = levels[index - 1];
-      // Removed only when empty, and only if the name still stands for the folder walked.
-      if (!parent.lost && sameObject(parent.fd, level.name, level.device, level.inode))
+      // Removed only when empty, and only if the name still stands for the folder walked; a
+      // trash run removes it once the files queued before it have gone.
+      if (!parent.lost && trash) {
+        struct stat st {};
+        st.st_dev = static_cast<dev_t>(level.device);
+        st.st_ino = static_cast<ino_t>(level.inode);
+        trash->removeFolderAfter(parent.fd, level.name, st);
+      } else if (!parent.lost && sameObject(parent.fd, level.name, level.device, level.inode)) {
         ::unlinkat(parent.fd, level.name.c_str(), AT_REMOVEDIR);
+      }
     }
     path.resize(level.parentPathLength);
     levels.pop_back();
@@ -265,17 +284,31 @@ struct TreeDeleter::Impl {
   void settle() {
     if (!zip) return;
     for (ZipResult& r : zip->takeSettled()) {
-      auto it = pending.find(r.path);
       if (r.stored) {
         ++result.files;
         result.bytes += static_cast<std::int64_t>(r.size);
-        if (it != pending.end()) stored.insert_or_assign(r.path, it->second);
+        // Deleted later only while it is still the very file that was read, unchanged.
+        if (deleteAfterZip)
+          stored.insert_or_assign(r.path, Identity{r.identity.device, r.identity.inode,
+                                                   static_cast<std::int64_t>(r.size), r.mtimeSec, r.mtimeNsec});
       } else {
         ++result.notZipped;
-        fileError(zipErrorsShown, zipErrorsHidden, couldNotZipText(r.path));
+        fileError(zipErrorsShown, zipErrorsHidden, couldNotZipText(r.path) + QStringLiteral(": ") + r.reason);
       }
-      if (it != pending.end()) pending.erase(it);
     }
+  }
+
+  void settleTrash() {
+    if (!trash) return;
+    for (const platform::TrashBatch::Outcome& o : trash->flush()) {
+      if (o.error == 0) {
+        ++result.files;
+        result.bytes += static_cast<std::int64_t>(trashSizes[o.tag]);
+      } else {
+        ++result.notRemoved;
+      }
+    }
+    trashSizes.clear();
   }
 
   void handleFile(Level& level, const Entry& e) {
@@ -304,24 +337,23 @@ struct TreeDeleter::Impl {
           ++result.notRemoved;
         }
         break;
-      case TreeAction::Recycle:
-        if (platform::moveToTrash(pinnedPath(level.fd, e.name)).isEmpty()) {
-          ++result.files;
-          result.bytes += static_cast<std::int64_t>(e.size);
-        } else {
+      case TreeAction::Recycle: {
+        struct stat st {};
+        if (::fstatat(level.fd, e.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            static_cast<std::uint64_t>(st.st_dev) != e.device || static_cast<std::uint64_t>(st.st_ino) != e.inode ||
+            !trash->add(level.fd, e.name, originalPath(e.name), st, trashSizes.size()).isEmpty()) {
           ++result.notRemoved;
+          break;
         }
-        break;
-      case TreeAction::Zip: {
-        if (deleteAfterZip) {
-          struct stat st {};
-          if (::fstatat(level.fd, e.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
-            pending.insert_or_assign(full, Identity::of(st));
-        }
-        zip->add(archivePath, full);
-        settle();
+        trashSizes.push_back(e.size);
+        if (trash->full()) settleTrash();
         break;
       }
+      case TreeAction::Zip:
+        // Read through the folder that listed it, and only if it is the file listed.
+        zip->addFromFolder(archivePath, full, level.fd, e.name, {e.device, e.inode});
+        settle();
+        break;
     }
     if (owner.fileHandled) owner.fileHandled(result.handled, full);
     pumpEvents();
@@ -386,7 +418,6 @@ struct TreeDeleter::Impl {
 
   TreeRunResult run(const std::string& folderIn) {
     result = {};
-    pending.clear();
     stored.clear();
     entered.clear();
     zipErrorsShown = deleteErrorsShown = 0;
@@ -404,6 +435,16 @@ struct TreeDeleter::Impl {
       return result;
     }
     realRootDevice = rootStat.st_dev;
+    folderShown = folder;
+    folderReal = folder;
+    if (action == TreeAction::Recycle) {
+      // The trash records where each file was, without the links above the tree.
+      char* real = ::realpath(("/proc/self/fd/" + std::to_string(rootFd)).c_str(), nullptr);
+      if (real) {
+        folderReal = real;
+        std::free(real);
+      }
+    }
     rootDevice = mapped(rootStat.st_dev, rootStat.st_ino);
     rootMount = platform::mountIdOf(rootFd);
 
@@ -445,14 +486,16 @@ struct TreeDeleter::Impl {
       };
     }
 
+    if (action == TreeAction::Recycle) trash = std::make_unique<platform::TrashBatch>();
     const int walkFd = ::fcntl(rootFd, F_DUPFD_CLOEXEC, 0);
     if (walkFd >= 0) walk(Pass::Main, walkFd, folder, rootStat);
+    settleTrash();
+    trash.reset();
 
     if (zip) {
       zip->flush();
       settle();
       zip.reset();
-      pending.clear();
       if (deleteAfterZip) {
         const int pruneFd = ::fcntl(rootFd, F_DUPFD_CLOEXEC, 0);
         if (pruneFd >= 0) walk(Pass::Prune, pruneFd, folder, rootStat);

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/prompts.h"
 
@@ -44,7 +45,12 @@ struct TreeRunResult {
   std::int64_t notRemoved = 0;        // delete, recycle: files that were to go and stayed
   std::int64_t notZipped = 0;         // zip: files the archive did not receive
   std::int64_t zippedNotDeleted = 0;  // zip with deletion: stored, but still on disk
+  // Folders that could not be read: their files were neither counted nor removed. The
+  // first kListedUnreadable of them, by path.
+  std::int64_t unreadableFolders = 0;
+  std::vector<std::string> unreadable;
 };
+inline constexpr std::size_t kListedUnreadable = 10;
 
 class TreeDeleter {
  public:

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/markedfile.h"
+
 class QWidget;
 
 namespace roomvale {
@@ -18,6 +20,9 @@ struct DeletionRequest {
   std::vector<std::string> paths;  // full paths, native bytes, in marking order
   std::uint64_t totalBytes = 0;
   QString sourceTag;  // "TempClean", "Duplicates", "FileDates", ...
+  // What each file was when it was listed or marked, in the order of `paths`; the review
+  // takes it itself for files without one (a shorter list, or unknown identities).
+  std::vector<platform::FileIdentity> identities;
 };
 
 // Runs the review modally over `owner`; returns true when the user completed it (OK),

@@ -278,9 +278,9 @@ void GridData::reorder(int first, const std::vector<std::uint32_t>& ids) {
 // Marks
 
 std::optional<std::uint64_t> GridData::lookupOnDisk(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
-  return static_cast<std::uint64_t>(st.st_size);
+  const auto found = platform::lookUpMarkedFile(path);
+  if (!found) return std::nullopt;
+  return found->size;
 }
 
 bool GridData::isMarked(int pos) const { return isRowUsed(pos) && (rows_[rowIdAt(pos)].flags & kMarked); }
@@ -368,11 +368,12 @@ bool GridData::deleteOneFile(int pos) {
   MarkEntry entry;
   entry.listedRow = id;
   entry.rows = 1;
-  if (auto size = lookupOnDisk(pathOfRow(row))) {
+  if (const auto found = platform::lookUpMarkedFile(pathOfRow(row))) {
     entry.counted = true;
-    entry.bytes = *size;
+    entry.bytes = found->size;
+    entry.identity = found->identity;
     markedCount_ += 1;
-    markedBytes_ += *size;
+    markedBytes_ += found->size;
   }
   markSlots_[slot] = static_cast<std::uint32_t>(markEntries_.size());
   markEntries_.push_back(entry);
@@ -403,6 +404,16 @@ std::vector<std::string> GridData::lbDeleted() const {
   paths.reserve(lbDeleted_.size());
   for (std::uint32_t id : lbDeleted_) paths.push_back(pathOfRow(rows_[id]));
   return paths;
+}
+
+std::vector<platform::FileIdentity> GridData::lbDeletedIdentities() const {
+  std::vector<platform::FileIdentity> out;
+  out.reserve(lbDeleted_.size());
+  for (std::uint32_t id : lbDeleted_) {
+    const std::size_t slot = findSlot(id);
+    out.push_back(markSlots_[slot] == kNoEntry ? platform::FileIdentity{} : markEntries_[markSlots_[slot]].identity);
+  }
+  return out;
 }
 
 QString GridData::markStatusText() const {

@@ -20,6 +20,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/markedfile.h"
 #include "scan/gridspec.h"
 
 namespace roomvale {
@@ -119,6 +120,9 @@ class GridData {
   std::uint64_t markedBytes() const { return markedBytes_; }
   // The marked paths in the order they were marked (each path once).
   std::vector<std::string> lbDeleted() const;
+  // The identity each of them had when it was marked (unknown for a file not found then),
+  // in the same order: the review acts on a marked file only while it is still that file.
+  std::vector<platform::FileIdentity> lbDeletedIdentities() const;
   // "%d files %s bytes" of the marked totals.
   QString markStatusText() const;
 
@@ -135,8 +139,9 @@ class GridData {
   // a permutation of the ids now there.
   void reorder(int first, const std::vector<std::uint32_t>& ids);
 
-  // Looks a marked file up on disk (without following a link): its size, or nothing when
-  // there is no such file (a folder does not count).
+  // Looks a marked file up on disk, reached through its folders without following a link
+  // (platform/markedfile.h): its size, or nothing when there is no such file (a folder
+  // does not count).
   static std::optional<std::uint64_t> lookupOnDisk(const std::string& path);
 
  private:
@@ -151,6 +156,7 @@ class GridData {
     std::uint32_t rows = 0;
     bool counted = false;
     std::uint64_t bytes = 0;
+    platform::FileIdentity identity;
   };
   static constexpr std::uint32_t kNoEntry = UINT32_MAX;
 

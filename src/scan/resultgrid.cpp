@@ -339,6 +339,7 @@ bool ResultGrid::handOver(const QString& sourceTag) {
   if (data().markedCount() < 1) return false;
   DeletionRequest request;
   request.paths = data().lbDeleted();
+  request.identities = data().lbDeletedIdentities();
   request.totalBytes = data().markedBytes();
   request.sourceTag = sourceTag;
   return openDeletionReview(owner_, request);
