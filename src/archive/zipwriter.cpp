@@ -135,6 +135,12 @@ struct FileIdentity {
   }
 };
 
+class Fd;
+
+// Folders read through a descriptor are held open until the commit, for the check after it;
+// reaching this many of them commits early.
+constexpr std::size_t kMaxHeldFolders = 128;
+
 // One compressed file waiting in the spool.
 struct Queued {
   std::string path;
@@ -146,6 +152,8 @@ struct Queued {
   std::uint32_t crc = 0;
   bool deflated = false;
   bool recheckByPath = true;  // reached by path: checked again by path after the commit
+  std::shared_ptr<Fd> folder;  // otherwise: its folder, and its name there
+  std::string name;
 };
 
 // Raw deflate at the normal level, reused from file to file.
@@ -351,6 +359,7 @@ struct ZipWriter::Archive {
   ino_t ino = 0;
   std::uint64_t lastUse = 0;
   Deflater deflater;
+  std::map<std::pair<dev_t, ino_t>, std::shared_ptr<Fd>> heldFolders;  // of the queued entries
 
   ~Archive() {
     if (za) zip_discard(za);
@@ -491,7 +500,7 @@ void ZipWriter::add(const std::string& archivePath, const std::string& path, con
     fail(archivePath, path, entryName, platform::reachErrorText(errno));
     return;
   }
-  addOpened(archivePath, path, entryName, fd, true);
+  addOpened(archivePath, path, entryName, fd, -1, {});
 }
 
 void ZipWriter::addFromFolder(const std::string& archivePath, const std::string& path, int dirfd,
@@ -526,11 +535,11 @@ void ZipWriter::addFromFolder(const std::string& archivePath, const std::string&
     fail(archivePath, path, entryName, platform::reachErrorText(errno));
     return;
   }
-  addOpened(archivePath, path, entryName, fd, false);
+  addOpened(archivePath, path, entryName, fd, dirfd, name);
 }
 
 void ZipWriter::addOpened(const std::string& archivePath, const std::string& path, const std::string& entryName,
-                          int fd, bool recheckByPath) {
+                          int fd, int dirfd, const std::string& name) {
   Fd file(fd);
   if (!isSafeEntryName(entryName)) {
     fail(archivePath, path, entryName, QStringLiteral("Unusable entry name"));
@@ -567,7 +576,26 @@ void ZipWriter::addOpened(const std::string& archivePath, const std::string& pat
   Queued q;
   q.path = path;
   q.entryName = entryName;
-  q.recheckByPath = recheckByPath;
+  q.recheckByPath = dirfd < 0;
+  if (dirfd >= 0) {
+    struct stat fs {};
+    if (::fstat(dirfd, &fs) != 0) {
+      fail(archivePath, path, entryName, sysText(errno));
+      return;
+    }
+    auto& held = a.heldFolders[{fs.st_dev, fs.st_ino}];
+    if (!held) {
+      const int own = ::fcntl(dirfd, F_DUPFD_CLOEXEC, 0);
+      if (own < 0) {
+        a.heldFolders.erase({fs.st_dev, fs.st_ino});
+        fail(archivePath, path, entryName, sysText(errno));
+        return;
+      }
+      held = std::make_shared<Fd>(own);
+    }
+    q.folder = held;
+    q.name = name;
+  }
   q.offset = a.spool.size();
   const QString why = compressFile(q, fd, a.spool, a.deflater, [this](int percent) { return report(percent); });
   if (!why.isEmpty()) {
@@ -614,7 +642,8 @@ void ZipWriter::addOpened(const std::string& archivePath, const std::string& pat
 
   const bool due = a.queued.size() >= std::max<std::uint64_t>(batching_.minFiles, a.committedEntries) ||
                    a.queuedBytes >= std::max<std::uint64_t>(batching_.minBytes, a.committedBytes) ||
-                   a.queued.size() >= batching_.maxFiles || a.queuedBytes >= batching_.maxBytes;
+                   a.queued.size() >= batching_.maxFiles || a.queuedBytes >= batching_.maxBytes ||
+                   a.heldFolders.size() >= kMaxHeldFolders;
   if (due) commit(a);
 }
 
@@ -635,6 +664,7 @@ void ZipWriter::commit(Archive& a) {
   std::vector<Queued> batch;
   batch.swap(a.queued);
   a.queuedBytes = 0;
+  a.heldFolders.clear();  // the queued entries keep theirs until the check below
 
   const bool written = zip_close(a.za) == 0;
   QString failure;
@@ -687,6 +717,10 @@ void ZipWriter::commit(Archive& a) {
         const platform::FileIdentity id{static_cast<std::uint64_t>(q.identity.dev),
                                         static_cast<std::uint64_t>(q.identity.ino)};
         if (platform::reachMarkedFile(folders_, q.path, id, now) != 0 || !q.identity.sameAs(now.st))
+          why = QStringLiteral("The file changed while it was being archived");
+      } else if (why.isEmpty()) {
+        struct stat now {};
+        if (::fstatat(q.folder->get(), q.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 || !q.identity.sameAs(now))
           why = QStringLiteral("The file changed while it was being archived");
       }
       if (!why.isEmpty()) {

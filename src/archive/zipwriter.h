@@ -92,8 +92,8 @@ class ZipWriter {
            const platform::FileIdentity& expected = {});
   // The file `name` of the folder open as `dirfd`, named `path` (its entry name is made
   // from that path as above), read through that descriptor; it must be `expected` when that
-  // is known. Whether it is still the file read when it is deleted is the caller's check
-  // (ZipResult::identity).
+  // is known. It is checked again through that folder after the commit; whether it is still
+  // the file read when it is deleted is the caller's check (ZipResult::identity).
   void addFromFolder(const std::string& archivePath, const std::string& path, int dirfd, const std::string& name,
                      const platform::FileIdentity& expected = {});
 
@@ -115,7 +115,7 @@ class ZipWriter {
   void fail(const std::string& archivePath, const std::string& path, const std::string& entryName, QString reason);
   bool report(int percent);
   void addOpened(const std::string& archivePath, const std::string& path, const std::string& entryName, int fd,
-                 bool recheckByPath);
+                 int dirfd, const std::string& name);
 
   QString comment_;
   Batching batching_;

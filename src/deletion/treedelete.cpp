@@ -13,6 +13,7 @@
 
 #include "archive/zipnames.h"
 #include "archive/zipwriter.h"
+#include "deletion/reviewactions.h"
 #include "foundation/helpers.h"
 #include "foundation/pump.h"
 #include "platform/direnum.h"
@@ -293,7 +294,7 @@ struct TreeDeleter::Impl {
                                                    static_cast<std::int64_t>(r.size), r.mtimeSec, r.mtimeNsec});
       } else {
         ++result.notZipped;
-        fileError(zipErrorsShown, zipErrorsHidden, couldNotZipText(r.path) + QStringLiteral(": ") + r.reason);
+        fileError(zipErrorsShown, zipErrorsHidden, couldNotZipBecause(r.path, r.reason));
       }
     }
   }

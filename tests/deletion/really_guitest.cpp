@@ -442,7 +442,7 @@ TEST_F(ReviewTest, ZipNeverDeletesAFileItCouldNotStore) {
   answerZipOptions(true);
   w->btZip->click();
   EXPECT_EQ(prompts.texts(),
-            (QStringList{"Couldn't zip up file - " + shown(a),
+            (QStringList{"Couldn't zip up file - " + shown(a) + ": already stored in this archive",
                          "Files deleted and stored in archive zip files in the folder \"" + shown(zips) + "\""}));
   EXPECT_EQ(rt::readFile(a), "new a");
   EXPECT_FALSE(rt::exists(b));
@@ -465,8 +465,9 @@ TEST_F(ReviewTest, AMissingOrReadOnlyArchiveFolderReportsEachFileAndDeletesNone)
     answerZipOptions(true);
     w->btZip->click();
     // Nothing was stored, so nothing claims success.
-    EXPECT_EQ(prompts.texts(),
-              (QStringList{"Couldn't zip up file - " + shown(a), "Couldn't zip up file - " + shown(b)}))
+    const QString why = "The archive folder " + shown(folder) + (folder == locked ? " is read-only" : " is missing");
+    EXPECT_EQ(prompts.texts(), (QStringList{"Couldn't zip up file - " + shown(a) + ": " + why,
+                                            "Couldn't zip up file - " + shown(b) + ": " + why}))
         << folder;
     EXPECT_TRUE(rt::exists(a));
     EXPECT_TRUE(rt::exists(b));
@@ -494,7 +495,7 @@ TEST_F(ReviewTest, CloseDuringAZipRunAsksAndAbortsAfterTheFileInHand) {
 
   EXPECT_EQ(prompts.texts(), (QStringList{"Really abort?  Folders may be partially deleted!",
                                           "Really abort?  Folders may be partially deleted!",
-                                          "Couldn't zip up file - " + shown(files[2])}));
+                                          "Couldn't zip up file - " + shown(files[2]) + ": Cancelled"}));
   EXPECT_TRUE(w->abortRequested());
   EXPECT_FALSE(rt::exists(files[0]));
   EXPECT_FALSE(rt::exists(files[1]));

@@ -35,7 +35,9 @@ struct Recorder {
 };
 
 QString del(const std::string& path) { return "Couldn't delete file - " + QString::fromStdString(path); }
-QString zipFail(const std::string& path) { return "Couldn't zip up file - " + QString::fromStdString(path); }
+QString zipFail(const std::string& path, const QString& reason) {
+  return "Couldn't zip up file - " + QString::fromStdString(path) + ": " + reason;
+}
 
 std::string trashFiles() { return platform::dataHome() + "/Trash/files/"; }
 std::string trashInfo() { return platform::dataHome() + "/Trash/info/"; }
@@ -116,7 +118,7 @@ TEST(DeleteFilesTest, ANameWhoseFileKeepsOtherLinksFreesNoBytes) {
   EXPECT_EQ(rt::readFile(t / "y2"), std::string(70, 'y'));
 }
 
-TEST(RecycleFilesTest, MovesToTheTrashAndStopsAtTheFirstFailure) {
+TEST(RecycleFilesTest, AVanishedFileIsReportedAndTheRunGoesOnARealFailureStopsIt) {
   TempTree t;
   const std::string a = t.file("one/a.tmp", "alpha");
   const std::string b = t.file("two/a.tmp", "beta");  // same name: the trash keeps both
@@ -125,15 +127,35 @@ TEST(RecycleFilesTest, MovesToTheTrashAndStopsAtTheFirstFailure) {
 
   Recorder r;
   int stopped = 0;
-  const ActionTally tally = recycleFiles({a, b, gone, c}, r.hooks(), &stopped);
-  EXPECT_EQ(r.errors, QStringList{"An error occurred sending files to the trash.  The trash may be full."});
-  EXPECT_EQ(stopped, 2);
-  EXPECT_EQ(r.announced, (std::vector<int>{0, 1, 2}));
-  EXPECT_EQ(tally.files, 2);
-  EXPECT_EQ(tally.bytes, 9);
+  ActionTally tally = recycleFiles({a, gone, b, c}, r.hooks(), &stopped);
+  EXPECT_EQ(r.errors, QStringList{del(gone)});
+  EXPECT_EQ(stopped, -1);
+  EXPECT_EQ(r.announced, (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_EQ(tally.files, 3);
+  EXPECT_EQ(tally.bytes, 14);
   EXPECT_FALSE(rt::exists(a));
   EXPECT_FALSE(rt::exists(b));
-  EXPECT_EQ(rt::readFile(c), "gamma");  // after the failure: untouched
+  EXPECT_FALSE(rt::exists(c));
+
+  // A trash that cannot take files: the bin message with the path and the reason, and the
+  // files after it stay.
+  const std::string files = platform::dataHome() + "/Trash/files";
+  ASSERT_EQ(::rename(files.c_str(), (files + ".saved").c_str()), 0);
+  ASSERT_EQ(::symlink("/nonexistent", files.c_str()), 0);
+  const std::string d = t.file("d.tmp", "delta");
+  const std::string e = t.file("e.tmp", "epsilon");
+  r.errors.clear();
+  tally = recycleFiles({d, e}, r.hooks(), &stopped);
+  ::unlink(files.c_str());
+  ASSERT_EQ(::rename((files + ".saved").c_str(), files.c_str()), 0);
+  ASSERT_EQ(r.errors.size(), 1);
+  EXPECT_EQ(r.errors[0], "An error occurred sending files to the trash.  The trash may be full.\n" +
+                             QString::fromStdString(d) + "\nCannot create the trash folder " +
+                             QString::fromStdString(platform::dataHome() + "/Trash"));
+  EXPECT_EQ(stopped, 0);
+  EXPECT_EQ(tally.files, 0);
+  EXPECT_EQ(rt::readFile(d), "delta");
+  EXPECT_EQ(rt::readFile(e), "epsilon");
 
   // Both are in the trash with their original bytes and a .trashinfo naming where they were.
   QStringList contents;
@@ -143,7 +165,8 @@ TEST(RecycleFilesTest, MovesToTheTrashAndStopsAtTheFirstFailure) {
     contents << QString::fromStdString(rt::readFile(f));
     const std::string info = rt::readFile(trashInfo() + name + ".trashinfo");
     EXPECT_NE(info.find("[Trash Info]"), std::string::npos);
-    EXPECT_NE(info.find("Path="), std::string::npos);
+    const std::string original = contents.back() == "alpha" ? a : b;
+    EXPECT_NE(info.find("\nPath=" + original + "\n"), std::string::npos) << info;
   }
   contents.sort();
   EXPECT_EQ(contents, (QStringList{"alpha", "beta"}));
@@ -195,7 +218,7 @@ TEST_F(ZipFilesTest, StoresThenDeletesAndKeepsWhatCouldNotBeStoredOrDeleted) {
   const ActionTally tally = zipFiles(files, run, r.hooks());
   // Failures come as the batches settle, not strictly in list order.
   r.errors.sort();
-  EXPECT_EQ(r.errors, (QStringList{del(files[3]), zipFail(gone)}));
+  EXPECT_EQ(r.errors, (QStringList{del(files[3]), zipFail(gone, "No such file or directory")}));
   EXPECT_EQ(tally.files, 6);
   std::int64_t expectBytes = 0;
   for (const auto& [path, content] : bytes)
@@ -225,7 +248,7 @@ TEST_F(ZipFilesTest, AFileWhoseNameIsAlreadyInTheArchiveIsNeverDeleted) {
   t.file("src/a.tmp", "second run");
   const std::string b = t.file("src/b.tmp", "other");
   const ActionTally tally = zipFiles({a, b}, run, r.hooks());
-  EXPECT_EQ(r.errors, QStringList{zipFail(a)});
+  EXPECT_EQ(r.errors, QStringList{zipFail(a, "already stored in this archive")});
   EXPECT_EQ(tally.files, 1);
   EXPECT_EQ(rt::readFile(a), "second run");
   EXPECT_FALSE(rt::exists(b));
@@ -246,7 +269,9 @@ TEST_F(ZipFilesTest, AMissingOrReadOnlyArchiveFolderFailsEveryFileAndDeletesNone
     }
     Recorder r;
     const ActionTally tally = zipFiles({a, b}, run, r.hooks());
-    EXPECT_EQ(r.errors, (QStringList{zipFail(a), zipFail(b)})) << missing;
+    const QString why = QString::fromStdString("The archive folder " + defaultZipPath) +
+                        (missing ? " is missing" : " is read-only");
+    EXPECT_EQ(r.errors, (QStringList{zipFail(a, why), zipFail(b, why)})) << missing;
     EXPECT_EQ(tally.files, 0);
     EXPECT_EQ(rt::readFile(a), "aaa");
     EXPECT_EQ(rt::readFile(b), "bbb");
@@ -271,7 +296,7 @@ TEST_F(ZipFilesTest, AbortFailsTheFileInHandKeepsWhatWasStoredAndLeavesTheRest) 
     return abort;
   };
   const ActionTally tally = zipFiles(files, run, hooks);
-  EXPECT_EQ(r.errors, QStringList{zipFail(files[2])});
+  EXPECT_EQ(r.errors, QStringList{zipFail(files[2], "Cancelled")});
   EXPECT_EQ(tally.files, 2);
   EXPECT_FALSE(rt::exists(files[0]));
   EXPECT_FALSE(rt::exists(files[1]));
