@@ -71,6 +71,18 @@ QString notRemovedText(std::int64_t count, bool recycled) {
   return QStringLiteral("%1 files could not be %2.").arg(formatThousands(count), what);
 }
 
+// Folders whose files could not even be listed: they were neither counted nor removed.
+QString unreadableText(const TreeRunResult& run) {
+  QString text = run.unreadableFolders == 1
+                     ? QStringLiteral("1 folder could not be read; the files in it were left as they are:")
+                     : QStringLiteral("%1 folders could not be read; the files in them were left as they are:")
+                           .arg(formatThousands(run.unreadableFolders));
+  for (const std::string& folder : run.unreadable) text += QStringLiteral("\n") + platform::toDisplay(folder);
+  const auto unnamed = run.unreadableFolders - static_cast<std::int64_t>(run.unreadable.size());
+  if (unnamed > 0) text += QStringLiteral("\n... and %1 more").arg(formatThousands(unnamed));
+  return text;
+}
+
 }  // namespace
 
 TfrmDelDirectory::TfrmDelDirectory(QWidget* parent) : QDialog(parent) {
@@ -321,10 +333,15 @@ bool TfrmDelDirectory::StartTheDeletionProcess() {
     if (run.files > 0)
       showInfo(QStringLiteral("Deleted ") + formatThousands(run.files) + QStringLiteral(" files for a savings of ") +
                formatThousands(run.bytes) + QStringLiteral(" bytes.") + note);
-    addDeleteTotals(run.files, run.bytes, 0, 0);
+    // Trashed files free no space until the trash is emptied: they count as recycled.
+    if (recycleMode)
+      addDeleteTotals(0, 0, run.files, run.bytes);
+    else
+      addDeleteTotals(run.files, run.bytes, 0, 0);
     // Files that stayed are neither counted nor credited; say once that some did.
     if (run.notRemoved > 0) showError(notRemovedText(run.notRemoved, recycleMode));
   }
+  if (run.unreadableFolders > 0) showError(unreadableText(run));
   return true;
 }
 

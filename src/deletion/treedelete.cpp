@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <algorithm>
 #include <unordered_map>
@@ -153,15 +154,17 @@ struct TreeDeleter::Impl {
     }
   }
 
+  void noteUnreadable(const std::string& folder) {
+    ++result.unreadableFolders;
+    if (result.unreadable.size() < kListedUnreadable) result.unreadable.push_back(folder);
+  }
+
   void readLevel(Level& level) {
     platform::DirReader reader;
     if (level.fd < 0) return;
     if (!reader.open(level.fd, ".", "*.*", kEveryEntry, realRootDevice)) {
       // Its files can be neither counted nor removed; the summary names the folder.
-      if (pass == Pass::Main) {
-        ++result.unreadableFolders;
-        if (result.unreadable.size() < kListedUnreadable) result.unreadable.push_back(path);
-      }
+      if (pass == Pass::Main) noteUnreadable(path);
       return;
     }
     platform::DirEntry e;
@@ -212,7 +215,12 @@ struct TreeDeleter::Impl {
     // O_NOFOLLOW relative to the parent: a folder replaced by a link since it was listed is
     // refused, so the walk never leaves the tree.
     const int fd = ::openat(parent.fd, e.name.c_str(), platform::kWalkOpenFlags);
-    if (fd < 0) return;  // vanished, no access, or no longer a folder: skipped
+    if (fd < 0) {
+      // Vanished or no longer a folder: skipped. A folder that may not be read keeps files
+      // that can be neither counted nor removed: the summary names it.
+      if (errno == EACCES && pass == Pass::Main) noteUnreadable(childPath(e.name));
+      return;
+    }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || mapped(st.st_dev, st.st_ino) != rootDevice ||
         st.st_dev != e.device || st.st_ino != e.inode || (rootMount != 0 && platform::mountIdOf(fd) != rootMount)) {

@@ -255,8 +255,14 @@ TEST_F(DelDirectory, RecycleAsksFirstThenTrashesEveryFile) {
   EXPECT_FALSE(exists(t / "victim"));
   const std::string trash = platform::dataHome() + "/Trash";
   EXPECT_EQ(readFile(trash + "/files/window-trash-1.txt"), kKilo);
-  EXPECT_TRUE(exists(trash + "/info/window-trash-1.txt.trashinfo"));
-  EXPECT_EQ(readDeletionTotals().nDelete, 2);
+  EXPECT_NE(readFile(trash + "/info/window-trash-1.txt.trashinfo")
+                .find("\nPath=" + t.path() + "/victim/sub/window-trash-1.txt\n"),
+            std::string::npos);
+  // Trashed files still take their space: they are credited as recycled, not deleted.
+  const DeletionTotals totals = readDeletionTotals();
+  EXPECT_LE(totals.nDelete, 0);
+  EXPECT_EQ(totals.nWaste, 2);
+  EXPECT_EQ(totals.sizeWaste, 2000);
 }
 
 class DelDirectoryZip : public DelDirectory {

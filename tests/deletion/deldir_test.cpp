@@ -2,7 +2,9 @@
 // touch, questions, stopping, failures and very deep trees.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -357,6 +359,94 @@ TEST(TreeDelete, TrashKeepsEveryFileRestorable) {
   EXPECT_NE(readFile(trash + "/info/trash-me-link.trashinfo").find("Path=" + real + "/victim/trash-me-link\n"),
             std::string::npos);
   EXPECT_TRUE(exists("/etc/passwd"));
+}
+
+TEST(TreeDelete, TrashBeyondThePathLimitRecordsEveryRealPath) {
+  TempTree t;
+  constexpr int kDepth = 2500;  // "/d" per level: twice the path limit
+  const std::string top = t.dir("deep");
+  int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(fd, 0);
+  std::string rel;
+  std::vector<std::string> expected;
+  const std::string real = platform::canonicalPath(top);
+  for (int i = 0; i <= kDepth; ++i) {
+    if (i % 1000 == 0 || i == kDepth) {
+      const std::string name = "level" + std::to_string(i) + ".txt";
+      const int f = ::openat(fd, name.c_str(), O_WRONLY | O_CREAT, 0644);
+      ASSERT_EQ(::write(f, "x", 1), 1);
+      ::close(f);
+      expected.push_back("Path=" + real + rel + "/" + name + "\n");
+    }
+    if (i == kDepth) break;
+    ASSERT_EQ(::mkdirat(fd, "d", 0755), 0);
+    const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
+    ::close(fd);
+    ASSERT_GE(next, 0);
+    fd = next;
+    rel += "/d";
+  }
+  ::close(fd);
+
+  Walk w(TreeAction::Recycle);
+  const TreeRunResult r = w.deleter.run(top);
+  EXPECT_EQ(r.files, static_cast<std::int64_t>(expected.size()));
+  EXPECT_EQ(r.notRemoved, 0);
+  EXPECT_TRUE(r.folderRemoved);
+  const std::string trash = platform::dataHome() + "/Trash";
+  for (int i = 0; i <= kDepth; i += 1000) {
+    const std::string info = readFile(trash + "/info/level" + std::to_string(i) + ".txt.trashinfo");
+    EXPECT_NE(info.find(expected[static_cast<std::size_t>(i / 1000)]), std::string::npos) << i;
+  }
+  EXPECT_NE(readFile(trash + "/info/level" + std::to_string(kDepth) + ".txt.trashinfo").find(expected.back()),
+            std::string::npos);
+}
+
+namespace {
+
+// Takes away the power to read any folder whatever its permissions (as root has) from this
+// thread while it lives.
+class WithoutReadOverride {
+ public:
+  WithoutReadOverride() {
+    header_.version = _LINUX_CAPABILITY_VERSION_3;
+    ok_ = ::syscall(SYS_capget, &header_, saved_) == 0;
+    if (!ok_) return;
+    __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
+    lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    ok_ = ::syscall(SYS_capset, &header_, lowered) == 0;
+  }
+  ~WithoutReadOverride() {
+    if (ok_) ::syscall(SYS_capset, &header_, saved_);
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  __user_cap_header_struct header_{};
+  __user_cap_data_struct saved_[2]{};
+  bool ok_ = false;
+};
+
+}  // namespace
+
+TEST(TreeDelete, FoldersThatCannotBeReadAreNamedInTheResult) {
+  TempTree t;
+  const std::string folder = threeFileTree(t);
+  const std::string locked = folder + "/two";
+  ASSERT_EQ(::chmod(locked.c_str(), 0311), 0);  // can be passed through, not listed
+  Walk w(TreeAction::Delete);
+  TreeRunResult r;
+  {
+    WithoutReadOverride guard;
+    ASSERT_TRUE(guard.ok());
+    r = w.deleter.run(folder);
+  }
+  ::chmod(locked.c_str(), 0755);
+  EXPECT_EQ(r.files, 2);
+  EXPECT_EQ(r.unreadableFolders, 1);
+  EXPECT_EQ(r.unreadable, std::vector<std::string>{locked});
+  EXPECT_EQ(readFile(locked + "/c.txt"), kKilo);
+  EXPECT_FALSE(r.folderRemoved);
 }
 
 TEST(TreeDelete, ATrashThatCannotTakeFilesCreditsNothing) {
