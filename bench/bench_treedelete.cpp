@@ -2,6 +2,7 @@
 // Removing a whole folder tree with TreeDeleter, for comparison with rm(1) and zip(1).
 //   bench_treedelete create DIR FOLDERS FILES SIZE   FOLDERS sub-folders of FILES files of SIZE bytes
 //   bench_treedelete deep DIR LEVELS                 a chain of LEVELS folders with one file at the bottom
+//   bench_treedelete deepfiles DIR LEVELS            the same with one more file on every level
 //   bench_treedelete run MODE DIR [ARCHIVE]          MODE delete, recycle, zip or zipdelete; prints
 //                                                    "files bytes seconds"
 #include <fcntl.h>
@@ -34,10 +35,11 @@ int create(const std::string& dir, int folders, int files, int size) {
   return 0;
 }
 
-int deep(const std::string& dir, int levels) {
+int deep(const std::string& dir, int levels, bool filePerLevel = false) {
   if (::mkdir(dir.c_str(), 0755) != 0) return 1;
   int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
   for (int i = 0; i < levels && fd >= 0; ++i) {
+    if (filePerLevel) ::close(::openat(fd, ("level" + std::to_string(i) + ".dat").c_str(), O_WRONLY | O_CREAT, 0644));
     if (::mkdirat(fd, "d", 0755) != 0) return 1;
     const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
     ::close(fd);
@@ -77,6 +79,7 @@ int main(int argc, char** argv) {
   const std::string cmd = argc > 1 ? argv[1] : "";
   if (cmd == "create" && argc == 6) return create(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
   if (cmd == "deep" && argc == 4) return deep(argv[2], std::atoi(argv[3]));
+  if (cmd == "deepfiles" && argc == 4) return deep(argv[2], std::atoi(argv[3]), true);
   if (cmd == "run" && argc >= 4) return run(argv[2], argv[3], argc > 4 ? argv[4] : "");
   std::fprintf(stderr, "usage: bench_treedelete create|deep|run ...\n");
   return 2;
