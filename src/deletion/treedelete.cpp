@@ -495,7 +495,7 @@ struct TreeDeleter::Impl {
       };
     }
 
-    if (action == TreeAction::Recycle) trash = std::make_unique<platform::TrashBatch>();
+    if (action == TreeAction::Recycle) trash = std::make_unique<platform::TrashBatch>(1024, 256);
     const int walkFd = ::fcntl(rootFd, F_DUPFD_CLOEXEC, 0);
     if (walkFd >= 0) walk(Pass::Main, walkFd, folder, rootStat);
     settleTrash();

@@ -6,6 +6,7 @@
 
 #include <QLocale>
 #include <cerrno>
+#include <cstdio>
 
 #include "archive/zipnames.h"
 #include "archive/ziptestutil.h"
@@ -238,6 +239,38 @@ TEST_F(ZipFilesTest, StoresThenDeletesAndKeepsWhatCouldNotBeStoredOrDeleted) {
     EXPECT_EQ(read.entries.at(entryOf(path)).data, content);
     EXPECT_EQ(rt::exists(path), path == files[3]) << path;
   }
+}
+
+TEST_F(ZipFilesTest, AnEntryDamagedOnDiskAfterItsCommitIsFoundAndItsFileKept) {
+  // The check reads every new entry back unless told otherwise.
+  ASSERT_TRUE(ZipWriter::Batching{}.readBack);
+  run.batching = ZipWriter::Batching{};
+  const std::string content = rt::randomBytes(40000, 7);  // incompressible: stored as is
+  const std::string a = t.file("src/a.tmp", content);
+  const std::string archive = archiveOf(a);
+  bool damaged = false;
+  ActionHooks hooks;
+  QStringList errors;
+  hooks.onError = [&](const QString& text) { errors << text; };
+  // Called again while the written archive is checked: damage the entry's bytes on disk then.
+  hooks.itemProgress = [&](int) {
+    if (damaged || !rt::exists(archive)) return false;
+    std::string bytes = rt::readFile(archive);
+    const auto at = bytes.find(content.substr(20000, 64));
+    if (at == std::string::npos) return false;
+    bytes[at] = static_cast<char>(bytes[at] ^ 0x55);
+    std::FILE* f = std::fopen(archive.c_str(), "r+b");
+    std::fseek(f, static_cast<long>(at), SEEK_SET);
+    std::fputc(bytes[at], f);
+    std::fclose(f);
+    damaged = true;
+    return false;
+  };
+  const ActionTally tally = zipFiles({a}, run, hooks);
+  ASSERT_TRUE(damaged);
+  EXPECT_EQ(tally.files, 0);
+  EXPECT_EQ(errors, QStringList{zipFail(a, "The entry cannot be read back from the archive")});
+  EXPECT_EQ(rt::readFile(a), content);
 }
 
 TEST_F(ZipFilesTest, AFileWhoseNameIsAlreadyInTheArchiveIsNeverDeleted) {
