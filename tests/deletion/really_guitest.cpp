@@ -428,6 +428,20 @@ TEST_F(ReviewTest, AReadOnlyFileIsReportedAndOnlyDeletedFilesAreCreditedIn64Bits
   EXPECT_EQ(logEntry(1)[2], QString::number(100 + bigSize));
 }
 
+TEST_F(ReviewTest, AFolderReplacedWhileTheReviewIsOpenLeavesTheNewFilesAlone) {
+  // The review takes each file's identity when it receives the request; a folder put in the
+  // old one's place afterwards holds other files under the same names.
+  const std::string a = tree.file("d/a.tmp", "marked");
+  tree.file("elsewhere/a.tmp", "not marked");
+  auto w = review({a}, 6);
+  ASSERT_EQ(::rename((tree / "d").c_str(), (tree / "d.moved").c_str()), 0);
+  ASSERT_EQ(::rename((tree / "elsewhere").c_str(), (tree / "d").c_str()), 0);
+  w->btDelete->click();
+  EXPECT_EQ(prompts.texts(), (QStringList{"Really delete?", "Couldn't delete file - " + shown(a)}));
+  EXPECT_EQ(rt::readFile(a), "not marked");
+  EXPECT_EQ(rt::readFile(tree / "d.moved/a.tmp"), "marked");
+}
+
 TEST_F(ReviewTest, ZipNeverDeletesAFileItCouldNotStore) {
   const std::string a = tree.file("a.tmp", "new a");
   const std::string b = tree.file("b.tmp", "b");

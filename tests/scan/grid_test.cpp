@@ -201,6 +201,29 @@ TEST_F(GridTest, VanishedFilesChangeTheMarkButNotTheTotals) {
   EXPECT_EQ(grid.markedCount(), 0);
 }
 
+TEST_F(GridTest, MarkingRemembersWhichFileWasMarked) {
+  GridData grid(cleanSpec());
+  addFile(grid, "real/a.tmp", 10);
+  addFile(grid, "real/b.tmp", 20);
+  std::filesystem::create_directory_symlink(tree / "real", tree / "link");
+  GridFile viaLink;
+  const std::string linkFolder = tree / "link";
+  viaLink.folder = linkFolder;
+  viaLink.name = "b.tmp";
+  grid.addRow(viaLink);
+
+  grid.deleteOneFile(0);
+  const platform::FileIdentity marked = platform::lookUpMarkedFile(tree / "real/a.tmp")->identity;
+  // Replaced after marking: the grid still names the file that was marked.
+  std::filesystem::rename(tree.file("real/new.tmp", "new"), tree / "real/a.tmp");
+  grid.deleteOneFile(2);  // reached only through a link: neither counted nor known
+  ASSERT_EQ(grid.lbDeletedIdentities().size(), 2u);
+  EXPECT_EQ(grid.lbDeletedIdentities()[0], marked);
+  EXPECT_NE(platform::lookUpMarkedFile(tree / "real/a.tmp")->identity, marked);
+  EXPECT_FALSE(grid.lbDeletedIdentities()[1].known());
+  EXPECT_EQ(grid.markStatusText(), "1 files 10 bytes");
+}
+
 TEST_F(GridTest, AFileListedTwiceIsCountedAndHandedOverOnce) {
   // Overlapping targets list the same file twice.
   GridData grid(cleanSpec());
