@@ -151,7 +151,7 @@ struct Queued {
   std::uint64_t size = 0;      // bytes of the file
   std::uint32_t crc = 0;
   bool deflated = false;
-  bool recheckByPath = true;  // reached by path: checked again by path after the commit
+  bool recheckByPath = true;   // reached by path: checked again by path after the commit
   std::shared_ptr<Fd> folder;  // otherwise: its folder, and its name there
   std::string name;
 };
@@ -470,8 +470,7 @@ ZipWriter::Archive* ZipWriter::archiveFor(const std::string& archivePath) {
   return &ar;
 }
 
-void ZipWriter::add(const std::string& archivePath, const std::string& path,
-                    const platform::FileIdentity& expected) {
+void ZipWriter::add(const std::string& archivePath, const std::string& path, const platform::FileIdentity& expected) {
   if (!rootsLoaded_) {
     roots_ = VolumeRoots();
     rootsLoaded_ = true;
@@ -538,8 +537,8 @@ void ZipWriter::addFromFolder(const std::string& archivePath, const std::string&
   addOpened(archivePath, path, entryName, fd, dirfd, name);
 }
 
-void ZipWriter::addOpened(const std::string& archivePath, const std::string& path, const std::string& entryName,
-                          int fd, int dirfd, const std::string& name) {
+void ZipWriter::addOpened(const std::string& archivePath, const std::string& path, const std::string& entryName, int fd,
+                          int dirfd, const std::string& name) {
   Fd file(fd);
   if (!isSafeEntryName(entryName)) {
     fail(archivePath, path, entryName, QStringLiteral("Unusable entry name"));
@@ -629,8 +628,7 @@ void ZipWriter::addOpened(const std::string& archivePath, const std::string& pat
     zip_error_clear(a.za);
     zip_source_free(src);
     a.spool.truncate(q.offset);
-    fail(archivePath, path, entryName,
-         exists ? QStringLiteral("already stored in this archive") : text);
+    fail(archivePath, path, entryName, exists ? QStringLiteral("already stored in this archive") : text);
     return;
   }
   const auto idx = static_cast<zip_uint64_t>(index);

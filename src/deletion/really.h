@@ -6,11 +6,10 @@
 #pragma once
 
 #include <QDialog>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
-#include <cstdint>
-#include <string>
 
 #include "archive/zipwriter.h"
 #include "scan/deletionrequest.h"

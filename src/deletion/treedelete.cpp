@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -19,9 +19,9 @@
 #include "foundation/pump.h"
 #include "platform/direnum.h"
 #include "platform/folderchain.h"
+#include "platform/markedfile.h"
 #include "platform/mountid.h"
 #include "platform/paths.h"
-#include "platform/markedfile.h"
 #include "platform/trashbatch.h"
 
 namespace roomvale {
@@ -80,7 +80,6 @@ bool sameObject(int dirfd, const std::string& name, std::uint64_t device, std::u
   return ::fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == device && st.st_ino == inode;
 }
 
-
 }  // namespace
 
 QString attributeQuestion(const std::string& path, std::uint32_t attr) {
@@ -119,10 +118,10 @@ struct TreeDeleter::Impl {
   std::unique_ptr<ZipWriter> zip;
   std::unordered_map<std::string, Identity> stored;  // stored, to be deleted
   std::unique_ptr<platform::TrashBatch> trash;
-  std::vector<std::uint64_t> trashSizes;  // by tag, for the batch in hand
-  std::string folderShown;                // the folder as given
-  std::string folderReal;                 // the same without links, for the trash's record
-  std::unordered_set<DevIno, DevInoHash> entered;     // folders the zip pass walked
+  std::vector<std::uint64_t> trashSizes;           // by tag, for the batch in hand
+  std::string folderShown;                         // the folder as given
+  std::string folderReal;                          // the same without links, for the trash's record
+  std::unordered_set<DevIno, DevInoHash> entered;  // folders the zip pass walked
   int zipErrorsShown = 0;
   std::int64_t zipErrorsHidden = 0;
   int deleteErrorsShown = 0;

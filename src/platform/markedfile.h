@@ -22,7 +22,8 @@ struct FileIdentity {
 
   bool known() const { return device != 0 || inode != 0; }
   bool matches(const struct stat& st) const {
-    return !known() || (static_cast<std::uint64_t>(st.st_dev) == device && static_cast<std::uint64_t>(st.st_ino) == inode);
+    return !known() ||
+           (static_cast<std::uint64_t>(st.st_dev) == device && static_cast<std::uint64_t>(st.st_ino) == inode);
   }
   static FileIdentity of(const struct stat& st) {
     return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};

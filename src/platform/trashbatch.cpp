@@ -134,8 +134,8 @@ bool sameObject(int dirfd, const std::string& name, const struct stat& want) {
 }  // namespace
 
 struct TrashBatch::Place {
-  std::string folder;   // the trash folder
-  std::string topdir;   // volume trash: its top folder ("" for the home trash)
+  std::string folder;  // the trash folder
+  std::string topdir;  // volume trash: its top folder ("" for the home trash)
   int files = -1;
   int info = -1;
   bool dirty = false;  // info files written since the last sync
@@ -286,9 +286,9 @@ QString TrashBatch::add(int dirfd, const std::string& name, const std::string& o
   if (own < 0) return errnoText(errno);
 
   // Paths in a volume's trash are relative to its top folder.
-  const std::string infoPath = place->topdir.empty() ? original
-                               : place->topdir == "/"  ? original.substr(1)
-                                                       : original.substr(place->topdir.size() + 1);
+  const std::string infoPath = place->topdir.empty()  ? original
+                               : place->topdir == "/" ? original.substr(1)
+                                                      : original.substr(place->topdir.size() + 1);
   Item item;
   item.dirfd = own;
   item.name = name;
@@ -340,8 +340,7 @@ std::vector<TrashBatch::Outcome> TrashBatch::flush(bool stopAtFailure) {
         o.error = ESTALE;
         break;
       }
-      if (::renameat2(item.dirfd, item.name.c_str(), place.files, item.trashName.c_str(), RENAME_NOREPLACE) == 0)
-        break;
+      if (::renameat2(item.dirfd, item.name.c_str(), place.files, item.trashName.c_str(), RENAME_NOREPLACE) == 0) break;
       int err = errno;
       if ((err == EINVAL || err == ENOSYS) &&
           ::faccessat(place.files, item.trashName.c_str(), F_OK, AT_SYMLINK_NOFOLLOW) != 0) {

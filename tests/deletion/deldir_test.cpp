@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <linux/capability.h>
 #include <sys/resource.h>
-#include <sys/syscall.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -541,8 +541,8 @@ TEST_F(TreeZip, AFileChangedBeforeItsCommitIsKept) {
   EXPECT_EQ(r.files, 2);
   EXPECT_EQ(r.notZipped, 1);
   ASSERT_EQ(w.errors.size(), 1);
-  EXPECT_EQ(w.errors[0],
-            "Couldn't zip up file - " + QString::fromStdString(first) + ": The file changed while it was being archived");
+  EXPECT_EQ(w.errors[0], "Couldn't zip up file - " + QString::fromStdString(first) +
+                             ": The file changed while it was being archived");
   EXPECT_EQ(readFile(first), kKilo + "more");
   EXPECT_FALSE(r.folderRemoved);
   std::vector<std::string> left;

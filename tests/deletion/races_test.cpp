@@ -11,8 +11,8 @@
 #include <map>
 #include <thread>
 
-#include "archive/ziptestutil.h"
 #include "archive/zipnames.h"
+#include "archive/ziptestutil.h"
 #include "common/testing.h"
 #include "deletion/reviewactions.h"
 #include "deletion/treedelete.h"
@@ -144,8 +144,8 @@ TEST_F(ReviewRaceTest, AFolderReplacedAfterMarkingSendsNoActionOutside) {
       ASSERT_EQ(errors.size(), static_cast<std::size_t>(kFiles)) << what << " byLink=" << byLink;
       for (int i = 0; i < kFiles; ++i) {
         const QString shown = QString::fromStdString(s.paths[static_cast<std::size_t>(i)]);
-        EXPECT_TRUE(errors[i].startsWith(what == "zip" ? "Couldn't zip up file - " + shown
-                                                                    : "Couldn't delete file - " + shown))
+        EXPECT_TRUE(
+            errors[i].startsWith(what == "zip" ? "Couldn't zip up file - " + shown : "Couldn't delete file - " + shown))
             << errors[i].toStdString();
       }
     }

@@ -302,8 +302,8 @@ TEST_F(ZipFilesTest, AMissingOrReadOnlyArchiveFolderFailsEveryFileAndDeletesNone
     }
     Recorder r;
     const ActionTally tally = zipFiles({a, b}, run, r.hooks());
-    const QString why = QString::fromStdString("The archive folder " + defaultZipPath) +
-                        (missing ? " is missing" : " is read-only");
+    const QString why =
+        QString::fromStdString("The archive folder " + defaultZipPath) + (missing ? " is missing" : " is read-only");
     EXPECT_EQ(r.errors, (QStringList{zipFail(a, why), zipFail(b, why)})) << missing;
     EXPECT_EQ(tally.files, 0);
     EXPECT_EQ(rt::readFile(a), "aaa");

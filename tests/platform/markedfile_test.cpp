@@ -33,8 +33,8 @@ TEST(ReachMarkedFile, FindsOnlyTheMarkedFileThroughRealFolders) {
       {t / "real/sub/../sub/a.tmp", id, EINVAL},
       {t / "real/sub/", {}, EINVAL},
       {t / "real/sub/gone.tmp", {}, ENOENT},
-      {file, otherId, ESTALE},              // another file stands there
-      {t / "real/sub/l.tmp", {}, 0},        // the link itself, not followed
+      {file, otherId, ESTALE},        // another file stands there
+      {t / "real/sub/l.tmp", {}, 0},  // the link itself, not followed
   };
   FolderReach folders;
   for (const Case& c : cases) {
