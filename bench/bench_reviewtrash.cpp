@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
       total += e.file_size();
     }
   roomvale::TfrmReallyDelete window;
-  window.setRequest({files, total, QStringLiteral("TempClean")});
+  window.setRequest({files, total, QStringLiteral("TempClean"), {}});
   window.show();
   app.processEvents();
   const auto t0 = std::chrono::steady_clock::now();

@@ -181,7 +181,7 @@ void TfrmCache::btClearClick() {
   }
   lb1 = std::move(found.paths);
   clearTotal = found.totalBytes;
-  openDeletionReview(this, DeletionRequest{lb1, clearTotal, QStringLiteral("InternetCache")});
+  openDeletionReview(this, DeletionRequest{lb1, clearTotal, QStringLiteral("InternetCache"), {}});
   // Whatever the review did, the window stays open with nothing in hand.
   lb1.clear();
   clearTotal = 0;

@@ -84,7 +84,7 @@ TEST(WindowLayout, EveryWindowFitsItsControls) {
       {"frmReallyDelete",
        [&] {
          auto* w = new TfrmReallyDelete;
-         w->setRequest(DeletionRequest{{a, b}, 1504, QStringLiteral("TempClean")});
+         w->setRequest(DeletionRequest{{a, b}, 1504, QStringLiteral("TempClean"), {}});
          return w;
        }},
       {"frmDelDirectory",

@@ -124,7 +124,7 @@ class ReviewTest : public ::testing::Test {
 
   std::unique_ptr<TfrmReallyDelete> review(const std::vector<std::string>& paths, std::uint64_t total) {
     auto w = std::make_unique<TfrmReallyDelete>();
-    w->setRequest({paths, total, "TempClean"});
+    w->setRequest({paths, total, "TempClean", {}});
     w->show();
     return w;
   }
