@@ -5,6 +5,8 @@
 //   bench_reviewtrash create DIR COUNT   COUNT files of 1 KiB in DIR, 500 a folder
 //   bench_reviewtrash run DIR            lists every file below DIR, hands the list to the
 //                                        review and clicks Trash; prints "files trashed seconds"
+//   bench_reviewtrash show DIR           the same review with the real message boxes, left to
+//                                        the user (to try it by hand)
 #include <QApplication>
 #include <QPushButton>
 #include <chrono>
@@ -56,13 +58,13 @@ int create(const std::string& dir, int count) {
 int main(int argc, char** argv) {
   const std::string what = argc > 1 ? argv[1] : "";
   if (what == "create" && argc == 4) return create(argv[2], std::stoi(argv[3]));
-  if (what != "run" || argc != 3) {
-    std::fprintf(stderr, "usage: bench_reviewtrash create DIR COUNT | run DIR\n");
+  if ((what != "run" && what != "show") || argc != 3) {
+    std::fprintf(stderr, "usage: bench_reviewtrash create DIR COUNT | run DIR | show DIR\n");
     return 2;
   }
   QApplication app(argc, argv);
   YesPrompts prompts;
-  roomvale::setPrompts(&prompts);
+  if (what == "run") roomvale::setPrompts(&prompts);
   std::vector<std::string> files;
   std::uint64_t total = 0;
   for (const auto& e : fs::recursive_directory_iterator(fs::absolute(argv[2])))
@@ -74,6 +76,7 @@ int main(int argc, char** argv) {
   window.setRequest({files, total, QStringLiteral("TempClean"), {}});
   window.show();
   app.processEvents();
+  if (what == "show") return window.exec();
   const auto t0 = std::chrono::steady_clock::now();
   window.btRecycle->click();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
