@@ -5,6 +5,8 @@
 //   bench_reviewtrash create DIR COUNT   COUNT files of 1 KiB in DIR, 500 a folder
 //   bench_reviewtrash run DIR            lists every file below DIR, hands the list to the
 //                                        review and clicks Trash; prints "files trashed seconds"
+//   bench_reviewtrash single DIR         every file below DIR moved to the trash on its own, its
+//                                        info file synced alone (platform::moveToTrash per file)
 //   bench_reviewtrash show DIR           the same review with the real message boxes, left to
 //                                        the user (to try it by hand)
 #include <QApplication>
@@ -18,6 +20,7 @@
 
 #include "deletion/really.h"
 #include "foundation/prompts.h"
+#include "platform/shell.h"
 
 namespace fs = std::filesystem;
 
@@ -58,6 +61,15 @@ int create(const std::string& dir, int count) {
 int main(int argc, char** argv) {
   const std::string what = argc > 1 ? argv[1] : "";
   if (what == "create" && argc == 4) return create(argv[2], std::stoi(argv[3]));
+  if (what == "single" && argc == 3) {
+    std::vector<std::string> all;
+    for (const auto& e : fs::recursive_directory_iterator(fs::absolute(argv[2])))
+      if (e.is_regular_file()) all.push_back(e.path().string());
+    std::size_t failed = 0;
+    for (const std::string& path : all)
+      if (!roomvale::platform::moveToTrash(path).isEmpty()) ++failed;
+    return failed == 0 ? 0 : 1;
+  }
   if ((what != "run" && what != "show") || argc != 3) {
     std::fprintf(stderr, "usage: bench_reviewtrash create DIR COUNT | run DIR | show DIR\n");
     return 2;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Trashing through the deletion review window against `gio trash` (libglib2.0-bin) on the
-# same 20,000 files of 1 KiB in 40 folders, each run on a freshly made copy, and trashing a
+# same 20,000 files of 1 KiB in 40 folders (and against moving them one by one with each info
+# file synced alone, as the trash did before its batches), each run on a freshly made copy, and trashing a
 # folder tree of 10,000 nested levels (one file each) with TreeDeleter. Wall seconds, best of
 # $RUNS. The trash is a private one under $BENCH_WORK (HOME and XDG_DATA_HOME), emptied
 # between runs; the real home is never touched.
@@ -52,6 +53,9 @@ row "gio trash (find | xargs)" "$COUNT" "$(best fresh gio_all)"
 review() { "$bin" run "$work/src"; }
 row "review window, Trash" "$COUNT" "$(best fresh review)"
 [ "$(left)" = 0 ] || echo "the review left files" >&2
+single() { "$bin" single "$work/src"; }
+row "one by one, each info synced alone" "$COUNT" "$(best fresh single)"
+[ "$(left)" = 0 ] || echo "files left one by one" >&2
 deep() { rm -rf "$work/deep" "$XDG_DATA_HOME/Trash"; "$tree" deepfiles "$work/deep" "$LEVELS"; sync; }
 row "TreeDeleter trash, $LEVELS levels" "$LEVELS" "$(best deep "$tree" run recycle "$work/deep")"
 rm -rf "$work"
