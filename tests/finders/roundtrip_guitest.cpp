@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <QAbstractItemModelTester>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -83,7 +82,7 @@ TEST(RoundTrip, QuickCleanZipThenRestoreBringsEveryFileBack) {
   auto restore = [&](const std::string& destination) {
     box.clear();
     TfrmUnZipIt w;
-    QAbstractItemModelTester tester(w.outlineModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    rt::ModelContract contract(w.outlineModel());
     w.show();
     EXPECT_EQ(w.FileListBox1->count(), 1);
     w.FileListBox1->setCurrentRow(0);
