@@ -143,6 +143,8 @@ TfrmDupCompare::TfrmDupCompare(QWidget* parent) : QDialog(parent) {
   lblSizeCompare->setObjectName(QStringLiteral("lblSSize2"));
   lblCreateCompare = new QLabel(this);
   lblCreateCompare->setObjectName(QStringLiteral("lblSCreate2"));
+  lblSizeCompare->setMinimumWidth(220);
+  lblCreateCompare->setMinimumWidth(220);
   auto* summary = new QHBoxLayout;
   summary->addWidget(lblSizeCompare);
   summary->addWidget(lblCreateCompare);
@@ -247,6 +249,10 @@ void TfrmDupCompare::HighlightDifferences() {
   lblCreateCompare->setText(both && sides[0].created.isValid() && sides[1].created.isValid()
                                 ? creationComparison(sides[0].created, sides[1].created)
                                 : QString());
+  // The version lists take room only when one of them says more than "Extended profile absent".
+  const bool versions = sides[0].versions->count() > 1 || sides[1].versions->count() > 1;
+  for (Side& side : sides) side.versions->setVisible(versions);
+  adjustSize();
 }
 
 void TfrmDupCompare::computeCRCValues() {

@@ -175,6 +175,8 @@ TEST_F(DupWindowTest, PairWindowStepsOverPairsComparesAndMarks) {
   EXPECT_TRUE(pairs->sides[0].crc->text().isEmpty());  // sizes differ: no automatic checksum
   QTest::mouseClick(pairs->btCompute, Qt::LeftButton);
   EXPECT_TRUE(pairs->sides[0].crc->text().endsWith(" file contents differ"));
+  if (const QString shots = qEnvironmentVariable("ROOMVALE_SHOTS"); !shots.isEmpty())
+    pairs->grab().save(shots + "/pairs.png");
 
   prompts.clear();
   QTest::mouseClick(pairs->sbR1, Qt::LeftButton);  // on the second-to-last row
