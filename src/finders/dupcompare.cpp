@@ -84,7 +84,21 @@ TfrmDupCompare::TfrmDupCompare(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Compare file pairs"));
   setModal(false);
   auto* boxes = new QHBoxLayout;
+  auto* arrows = new QVBoxLayout;
+  auto arrow = [this, arrows](const char* name) {
+    auto* label = new QLabel(this);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setToolTip(QStringLiteral("Arrow points to most recent entry"));
+    arrows->addWidget(label);
+    return label;
+  };
+  arrows->addStretch();
+  imCreate = arrow("imCreate");
+  imModify = arrow("imModify");
+  imAccess = arrow("imAccess");
+  arrows->addStretch();
   for (int s = 0; s < 2; ++s) {
+    if (s == 1) boxes->addLayout(arrows);
     Side& side = sides[s];
     const QString n = QString::number(s + 1);
     side.box = new QGroupBox(this);
@@ -216,8 +230,10 @@ void TfrmDupCompare::fillSide(int s, int row) {
   const QDateTime access = localTime(e.accessTime);
   side.access->setText(access.isValid() ? safeDateToStr(access) + QStringLiteral("  ") + relativeDate(access)
                                         : QStringLiteral("???"));
+  side.modified = localTime(e.writeTime);
+  side.accessed = access;
   side.create->setText(stampText(side.created));
-  side.modify->setText(stampText(localTime(e.writeTime)));
+  side.modify->setText(stampText(side.modified));
   side.attributes->setText(attributeText(e.attr));
 }
 
@@ -249,6 +265,17 @@ void TfrmDupCompare::HighlightDifferences() {
   lblCreateCompare->setText(both && sides[0].created.isValid() && sides[1].created.isValid()
                                 ? creationComparison(sides[0].created, sides[1].created)
                                 : QString());
+  const std::pair<QLabel*, std::pair<QDateTime, QDateTime>> stamps[] = {
+      {imCreate, {sides[0].created, sides[1].created}},
+      {imModify, {sides[0].modified, sides[1].modified}},
+      {imAccess, {sides[0].accessed.date().startOfDay(), sides[1].accessed.date().startOfDay()}}};
+  for (const auto& [label, times] : stamps) {
+    const auto& [left, right] = times;
+    label->setVisible(both && left.isValid() && right.isValid());
+    label->setText(left > right   ? QStringLiteral("\u25C0")
+                   : right > left ? QStringLiteral("\u25B6")
+                                  : QStringLiteral("="));
+  }
   // The version lists take room only when one of them says more than "Extended profile absent".
   const bool versions = sides[0].versions->count() > 1 || sides[1].versions->count() > 1;
   for (Side& side : sides) side.versions->setVisible(versions);

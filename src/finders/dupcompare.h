@@ -33,9 +33,11 @@ class TfrmDupCompare : public QDialog {
     QPushButton *open, *view, *mark, *browse;
     std::string path;
     std::uint64_t bytes = 0;
-    QDateTime created;
+    QDateTime created, modified, accessed;
   };
   Side sides[2];
+  // Between the boxes: which file is more recent ("<", ">" or "=").
+  QLabel *imCreate, *imModify, *imAccess;
   QLabel* lblSizeCompare;
   QLabel* lblCreateCompare;
   QPushButton* sbL1;

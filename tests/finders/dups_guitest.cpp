@@ -165,6 +165,7 @@ TEST_F(DupWindowTest, PairWindowStepsOverPairsComparesAndMarks) {
   // Auto compare ran at once, with the real content check.
   EXPECT_TRUE(pairs->sides[1].crc->text().endsWith(" file contents are identical"));
   EXPECT_EQ(pairs->sides[0].size->text(), "1,000 bytes");
+  EXPECT_EQ(pairs->imModify->text(), "=");  // both written at the same time
 
   // Rows 1 and 2 (a.txt / b.txt) are no pair and are stepped over; PgDn does the same as Next.
   QTest::keyClick(pairs, Qt::Key_PageDown);
