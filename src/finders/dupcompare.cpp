@@ -10,6 +10,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -172,10 +174,13 @@ TfrmDupCompare::TfrmDupCompare(QWidget* parent) : QDialog(parent) {
   btCompute->setToolTip(QStringLiteral("If CRC values are different the the contents of each file is different"));
   cbCRC = new QCheckBox(QStringLiteral("Auto compare CRC (size must be the same)"), this);
   cbCRC->setToolTip(QStringLiteral("If checked and file sizes are equal, will check CRC value"));
+  btPrint = new QPushButton(QStringLiteral("Prin&t"), this);
+  btPrint->setToolTip(QStringLiteral("Print file details"));
   btClose = new QPushButton(QStringLiteral("Close"), this);
-  for (QPushButton* b : {sbL1, sbR1, btCompute, btClose}) b->setAutoDefault(false);
+  for (QPushButton* b : {sbL1, sbR1, btCompute, btPrint, btClose}) b->setAutoDefault(false);
   auto* panel = new QHBoxLayout;
-  for (QWidget* w : std::initializer_list<QWidget*>{sbL1, sbR1, btCompute, cbCRC, btClose}) panel->addWidget(w);
+  for (QWidget* w : std::initializer_list<QWidget*>{sbL1, sbR1, btCompute, cbCRC, btPrint, btClose})
+    panel->addWidget(w);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(boxes);
   layout->addLayout(summary);
@@ -183,6 +188,7 @@ TfrmDupCompare::TfrmDupCompare(QWidget* parent) : QDialog(parent) {
   connect(sbL1, &QPushButton::clicked, this, &TfrmDupCompare::sbL1Click);
   connect(sbR1, &QPushButton::clicked, this, &TfrmDupCompare::sbR1Click);
   connect(btCompute, &QPushButton::clicked, this, &TfrmDupCompare::btComputeClick);
+  connect(btPrint, &QPushButton::clicked, this, &TfrmDupCompare::btPrintClick);
   connect(btClose, &QPushButton::clicked, this, &QWidget::hide);
 }
 
@@ -313,6 +319,30 @@ void TfrmDupCompare::sbL1Click() {
   }
   showPair(*previous);
   if (source_) source_->grid->view()->selectRow(*previous);
+}
+
+bool TfrmDupCompare::btPrintClick() {
+  QPrinter printer;
+  if (!prompts().printDialog(printer, false)) return false;
+  const QPalette normal = palette();
+  QPalette white = normal;
+  white.setColor(QPalette::Window, Qt::white);
+  white.setColor(QPalette::Button, Qt::white);
+  setPalette(white);
+  const QPixmap image = grab();
+  setPalette(normal);
+  HighlightDifferences();
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    showError(QStringLiteral("Error printing report ... quitting"));
+    return false;
+  }
+  const QRect page = painter.viewport();
+  const QSize size = image.size().scaled(page.size(), Qt::KeepAspectRatio);
+  painter.setViewport(page.x(), page.y(), size.width(), size.height());
+  painter.setWindow(image.rect());
+  painter.drawPixmap(0, 0, image);
+  return painter.end();
 }
 
 void TfrmDupCompare::keyReleaseEvent(QKeyEvent* event) {

@@ -44,6 +44,7 @@ class TfrmDupCompare : public QDialog {
   QPushButton* sbR1;
   QPushButton* btCompute;
   QCheckBox* cbCRC;
+  QPushButton* btPrint;
   QPushButton* btClose;
 
   // Takes a new snapshot of the source's grid and shows its selected row and the one below.
@@ -53,6 +54,8 @@ class TfrmDupCompare : public QDialog {
   void sbR1Click();
   void sbL1Click();
   void btComputeClick();
+  // Prints the window's image, on white, after the print dialog; false when cancelled or failed.
+  bool btPrintClick();
 
  protected:
   void keyReleaseEvent(QKeyEvent* event) override;

@@ -7,9 +7,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -176,6 +178,17 @@ TEST_F(DupWindowTest, PairWindowStepsOverPairsComparesAndMarks) {
   EXPECT_TRUE(pairs->sides[0].crc->text().isEmpty());  // sizes differ: no automatic checksum
   QTest::mouseClick(pairs->btCompute, Qt::LeftButton);
   EXPECT_TRUE(pairs->sides[0].crc->text().endsWith(" file contents differ"));
+  // Printing the window's image: a real PDF page, and the highlighting back afterwards.
+  const std::string pdf = tree / "pairs.pdf";
+  prompts.configurePrinter = [&](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+  };
+  EXPECT_TRUE(pairs->btPrintClick());
+  QFile printed(QString::fromStdString(pdf));
+  ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(printed.readAll().startsWith("%PDF"));
+  EXPECT_TRUE(pairs->sides[0].size->autoFillBackground());
   if (const QString shots = qEnvironmentVariable("ROOMVALE_SHOTS"); !shots.isEmpty())
     pairs->grab().save(shots + "/pairs.png");
 
