@@ -12,6 +12,7 @@
 #include "finders/cache.h"
 #include "finders/clean.h"
 #include "finders/dirhog.h"
+#include "finders/dupcompare.h"
 #include "finders/dups.h"
 #include "finders/filemod.h"
 #include "foundation/prompts.h"
@@ -41,9 +42,15 @@ void installServices() {
   setProtectionQuery([](const std::string& path, bool isFile) { return safeHarbor().isInSafeHarbor(path, isFile); });
 }
 
-void createLongLivedWindows(QWidget* owner) { statisticsWindow(owner); }
+void createLongLivedWindows(QWidget* owner) {
+  statisticsWindow(owner);
+  dupCompareWindow();
+}
 
-void destroyLongLivedWindows() { destroyStatisticsWindow(); }
+void destroyLongLivedWindows() {
+  destroyStatisticsWindow();
+  destroyDupCompareWindow();
+}
 
 void stopLongLivedWork() { stopStatisticsCollection(); }
 

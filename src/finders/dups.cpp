@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "finders/dupcompare.h"
 #include "finders/finderparts.h"
 #include "foundation/crc.h"
 #include "foundation/helpers.h"
@@ -256,6 +257,7 @@ TfrmDup::TfrmDup(bool duplicates, QWidget* parent) : QDialog(parent), findDuplic
 }
 
 TfrmDup::~TfrmDup() {
+  hideDupCompareWindow();
   // FormDestroy.
   winPlace_->SavePlacement();
 }
@@ -505,7 +507,7 @@ void TfrmDup::btDeleteClick() {
   if (grid->handOver(QStringLiteral("Duplicates"))) accept();
 }
 
-void TfrmDup::btCompareClick() { showInfo(QStringLiteral("Not available yet")); }
+void TfrmDup::btCompareClick() { dupCompareWindow()->showPairs(this); }
 
 QString TfrmDup::printTitle() const {
   const SizeBounds b = bounds();

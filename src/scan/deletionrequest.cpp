@@ -17,7 +17,8 @@ bool hasDeletionReviewOpener() { return static_cast<bool>(opener()); }
 
 bool openDeletionReview(QWidget* owner, const DeletionRequest& request) {
   if (!opener()) {
-    showInfo(QStringLiteral("Not available yet"));
+    // Only a program built without the review gets here; nothing is deleted.
+    showError(QStringLiteral("The deletion review is missing from this program."));
     return false;
   }
   return opener()(owner, request);

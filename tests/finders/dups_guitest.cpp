@@ -5,10 +5,13 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -16,6 +19,7 @@
 #include <QTimer>
 
 #include "common/testing.h"
+#include "finders/dupcompare.h"
 #include "finders/dups.h"
 #include "findertesting.h"
 #include "foundation/crc.h"
@@ -142,12 +146,67 @@ TEST_F(DupWindowTest, MatchModesGroupTheTreeAndAskAboutChecksumsOnlyWhereOffered
                         "size limits or file match and re-scan."});
   EXPECT_LE(w->grid->data().rowsUsed(), 2);
   w->workingListCapacity = kWorkingListCapacity;
+}
 
-  // Pairs is for later.
+TEST_F(DupWindowTest, PairWindowStepsOverPairsComparesAndMarks) {
+  put("d1/a.txt", std::string(1000, 'x'));
+  put("d2/a.txt", std::string(1000, 'x'));
+  put("d1/b.txt", std::string(1000, 'y'));
+  put("d2/b.txt", std::string(1009, 'y'));
+  auto w = open(true);
+  bytesFrom(*w, 1);
   start(*w, 0);
-  prompts.clear();
+  ASSERT_EQ(w->grid->data().rowsUsed(), 4);
+  w->grid->view()->selectRow(0);
+  TfrmDupCompare* pairs = dupCompareWindow();
+  pairs->cbCRC->setChecked(true);
   QTest::mouseClick(w->btCompare, Qt::LeftButton);
-  EXPECT_EQ(prompts.texts(), QStringList{"Not available yet"});
+  ASSERT_TRUE(pairs->isVisible());
+  EXPECT_EQ(pairs->currentRow(), 0);
+  EXPECT_EQ(pairs->lblSizeCompare->text(), "Same size");
+  // Auto compare ran at once, with the real content check.
+  EXPECT_TRUE(pairs->sides[1].crc->text().endsWith(" file contents are identical"));
+  EXPECT_EQ(pairs->sides[0].size->text(), "1,000 bytes");
+  EXPECT_EQ(pairs->imModify->text(), "=");  // both written at the same time
+
+  // Rows 1 and 2 (a.txt / b.txt) are no pair and are stepped over; PgDn does the same as Next.
+  QTest::keyClick(pairs, Qt::Key_PageDown);
+  EXPECT_EQ(pairs->currentRow(), 2);
+  EXPECT_EQ(w->grid->currentRow(), 2);
+  const bool rightLarger = pairs->sides[1].size->text() == "1,009 bytes";
+  EXPECT_EQ(pairs->lblSizeCompare->text(), rightLarger ? "Slightly larger" : "Slightly smaller");
+  EXPECT_TRUE(pairs->sides[0].crc->text().isEmpty());  // sizes differ: no automatic checksum
+  QTest::mouseClick(pairs->btCompute, Qt::LeftButton);
+  EXPECT_TRUE(pairs->sides[0].crc->text().endsWith(" file contents differ"));
+  // Printing the window's image: a real PDF page, and the highlighting back afterwards.
+  const std::string pdf = tree / "pairs.pdf";
+  prompts.configurePrinter = [&](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+  };
+  EXPECT_TRUE(pairs->btPrintClick());
+  QFile printed(QString::fromStdString(pdf));
+  ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(printed.readAll().startsWith("%PDF"));
+  EXPECT_TRUE(pairs->sides[0].size->autoFillBackground());
+  if (const QString shots = qEnvironmentVariable("ROOMVALE_SHOTS"); !shots.isEmpty())
+    pairs->grab().save(shots + "/pairs.png");
+
+  prompts.clear();
+  QTest::mouseClick(pairs->sbR1, Qt::LeftButton);  // on the second-to-last row
+  QTest::mouseClick(pairs->sbL1, Qt::LeftButton);
+  EXPECT_EQ(pairs->currentRow(), 0);
+  QTest::mouseClick(pairs->sbL1, Qt::LeftButton);
+  EXPECT_EQ(prompts.texts(MessageKind::Information), (QStringList{"End of list", "Start of list"}));
+
+  QTest::mouseClick(pairs->sides[1].mark, Qt::LeftButton);
+  EXPECT_TRUE(w->grid->data().isMarked(1));
+  EXPECT_FALSE(w->grid->data().isMarked(0));
+
+  // The window outlives the duplicates window, hidden.
+  w.reset();
+  ASSERT_TRUE(dupCompareWindow() == pairs);
+  EXPECT_FALSE(pairs->isVisible());
 }
 
 TEST_F(DupWindowTest, EliminationKeepsOnlyReallyIdenticalCopiesWithinASizeRunAndShadesByChecksum) {

@@ -205,7 +205,7 @@ TEST_F(ResultGridTest, CleanHandsTheMarkedFilesToTheReview) {
   setCurrent(0);
   grid->DeleteAllFiles();
   EXPECT_FALSE(grid->handOver("TempClean"));
-  EXPECT_EQ(prompts.texts(MessageKind::Information), QStringList{"Not available yet"});
+  EXPECT_EQ(prompts.texts(MessageKind::Error), QStringList{"The deletion review is missing from this program."});
 
   DeletionRequest seen;
   bool answer = false;
