@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCursor>
+#include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,6 +15,8 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
+#include <QStackedLayout>
 #include <QVBoxLayout>
 
 #include "finders/dups.h"
@@ -57,6 +61,36 @@ QString attributeText(std::uint32_t attr) {
   return out;
 }
 
+// The arrow between the boxes: -1 points left, 1 right, 0 is the equal sign.
+QPixmap arrowPicture(int direction) {
+  QPixmap picture(28, 16);
+  picture.fill(Qt::transparent);
+  QPainter p(&picture);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0, 0, 128));
+  if (direction == 0) {
+    p.drawRect(QRectF(5, 4, 18, 3));
+    p.drawRect(QRectF(5, 9, 18, 3));
+  } else {
+    QPolygonF shape{{2, 6}, {15, 6}, {15, 1}, {26, 8}, {15, 15}, {15, 10}, {2, 10}};
+    if (direction < 0)
+      for (QPointF& point : shape) point.setX(28 - point.x());
+    p.drawPolygon(shape);
+  }
+  return picture;
+}
+
+// Long names and folders are cut in the middle; the whole text is the hint.
+constexpr int kLongestText = 420;
+void setElided(QLabel* label, const QString& text) {
+  label->setText(label->fontMetrics().elidedText(text, Qt::ElideMiddle, kLongestText));
+  label->setToolTip(text);
+}
+
+// Version lines that differ from the other file's line at the same place.
+const QColor kDifferingLine(0, 255, 255);
+
 void setHighlighted(QLabel* label, bool on) {
   label->setAutoFillBackground(on);
   QPalette p = label->palette();
@@ -85,10 +119,15 @@ TfrmDupCompare::TfrmDupCompare(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmDupCompare"));
   setWindowTitle(QStringLiteral("Compare file pairs"));
   setModal(false);
-  auto* boxes = new QHBoxLayout;
+  imLeft_ = arrowPicture(-1);
+  imRight_ = arrowPicture(1);
+  imEqual_ = arrowPicture(0);
+  auto* details = new QWidget(this);
+  auto* boxes = new QHBoxLayout(details);
+  boxes->setContentsMargins(0, 0, 0, 0);
   auto* arrows = new QVBoxLayout;
-  auto arrow = [this, arrows](const char* name) {
-    auto* label = new QLabel(this);
+  auto arrow = [details, arrows](const char* name) {
+    auto* label = new QLabel(details);
     label->setObjectName(QString::fromLatin1(name));
     label->setToolTip(QStringLiteral("Arrow points to most recent entry"));
     arrows->addWidget(label);
@@ -99,11 +138,18 @@ TfrmDupCompare::TfrmDupCompare(QWidget* parent) : QDialog(parent) {
   imModify = arrow("imModify");
   imAccess = arrow("imAccess");
   arrows->addStretch();
+  pnlSimple = new QFrame(this);
+  pnlSimple->setObjectName(QStringLiteral("pnlSimple"));
+  static_cast<QFrame*>(pnlSimple)->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  auto* simple = new QGridLayout(pnlSimple);
+  simple->setColumnStretch(0, 1);
+  simple->setColumnStretch(1, 1);
+  auto* fileButtons = new QHBoxLayout;
   for (int s = 0; s < 2; ++s) {
     if (s == 1) boxes->addLayout(arrows);
     Side& side = sides[s];
     const QString n = QString::number(s + 1);
-    side.box = new QGroupBox(this);
+    side.box = new QGroupBox(details);
     side.box->setObjectName(QStringLiteral("GroupBox") + n);
     auto* form = new QGridLayout(side.box);
     side.icon = new QLabel(side.box);
@@ -119,8 +165,8 @@ TfrmDupCompare::TfrmDupCompare(QWidget* parent) : QDialog(parent) {
       return value;
     };
     side.folder = add("Folder:", QStringLiteral("lblFolder"));
-    side.size = add("Size:", QStringLiteral("lblSizeBytes"));
-    side.type = add("Type:", QStringLiteral("lblType"));
+    side.size = add("Size:", s == 0 ? QStringLiteral("lblSizeBytes") : QStringLiteral("lblSizebytes"));
+    side.type = add("Type:", s == 0 ? QStringLiteral("lblType") : QStringLiteral("lblTYpe"));
     side.create = add("Creation date:", QStringLiteral("lblCreate"));
     side.modify = add("Modify date:", QStringLiteral("lblModify"));
     side.access = add("Access date:", QStringLiteral("lblAccess"));
@@ -129,12 +175,16 @@ TfrmDupCompare::TfrmDupCompare(QWidget* parent) : QDialog(parent) {
     side.tag = add("", QStringLiteral("lblDel"));
     side.versions = new QListWidget(side.box);
     side.versions->setObjectName(QStringLiteral("tlBox") + n);
+    side.versions->setSelectionMode(QAbstractItemView::NoSelection);
+    side.versions->setFixedHeight(side.versions->fontMetrics().height() * 8);
     form->addWidget(side.versions, line++, 0, 1, 2);
+    // The file's buttons stay below the boxes and the summary alike.
     auto* buttons = new QHBoxLayout;
     auto button = [&](const QString& text, const char* name, const char* hint) {
-      auto* b = new QPushButton(text, side.box);
+      auto* b = new QPushButton(text, this);
       b->setObjectName(QString::fromLatin1(name) + n);
       b->setToolTip(QString::fromLatin1(hint));
+      b->setAutoDefault(false);
       buttons->addWidget(b);
       return b;
     };
@@ -143,8 +193,28 @@ TfrmDupCompare::TfrmDupCompare(QWidget* parent) : QDialog(parent) {
     side.mark =
         button(s == 0 ? "&Mark" : "M&ark", "btMark", "Mark file for deletion (double click on grid also works)");
     side.browse = button(s == 0 ? "&Browse" : "Bro&wse", "btBrowse", "Browse this file and folder");
-    form->addLayout(buttons, line, 0, 1, 2);
+    if (s == 1) fileButtons->addStretch();
+    fileButtons->addLayout(buttons);
     boxes->addWidget(side.box);
+
+    int row = 0;
+    auto summary = [&](const QString& name) {
+      auto* label = new QLabel(pnlSimple);
+      label->setObjectName(name + n);
+      label->setTextFormat(Qt::PlainText);
+      simple->addWidget(label, row++, s);
+      return label;
+    };
+    side.sName = summary(QStringLiteral("lblSimple"));
+    QFont bold = side.sName->font();
+    bold.setBold(true);
+    side.sName->setFont(bold);
+    side.sFolder = summary(QStringLiteral("lblSFolder"));
+    side.sSize = summary(QStringLiteral("lblSSize"));
+    side.sCreate = summary(QStringLiteral("lblSCreate"));
+    side.sAccess = summary(QStringLiteral("lblSAccess"));
+    side.sTag = summary(QStringLiteral("lblSsystem"));
+
     connect(side.open, &QPushButton::clicked, this, [this, s] { openSide(s); });
     connect(side.view, &QPushButton::clicked, this, [this, s] { openFileViewer(this, sides[s].path); });
     connect(side.browse, &QPushButton::clicked, this, [this, s] {
@@ -155,41 +225,57 @@ TfrmDupCompare::TfrmDupCompare(QWidget* parent) : QDialog(parent) {
       if (source_) source_->MarkThisFile(current_ + s);
     });
   }
-  lblSizeCompare = new QLabel(this);
-  lblSizeCompare->setObjectName(QStringLiteral("lblSSize2"));
-  lblCreateCompare = new QLabel(this);
-  lblCreateCompare->setObjectName(QStringLiteral("lblSCreate2"));
-  lblSizeCompare->setMinimumWidth(220);
-  lblCreateCompare->setMinimumWidth(220);
-  auto* summary = new QHBoxLayout;
-  summary->addWidget(lblSizeCompare);
-  summary->addWidget(lblCreateCompare);
-  summary->addStretch();
+  simple->setRowStretch(6, 1);
 
   sbL1 = new QPushButton(QStringLiteral("&Prev pair"), this);
+  sbL1->setObjectName(QStringLiteral("sbL1"));
   sbL1->setToolTip(QStringLiteral("Display previous match (PgUp)"));
   sbR1 = new QPushButton(QStringLiteral("&Next pair"), this);
+  sbR1->setObjectName(QStringLiteral("sbR1"));
   sbR1->setToolTip(QStringLiteral("Display next match (PgDn)"));
   btCompute = new QPushButton(QStringLiteral("&CRC"), this);
+  btCompute->setObjectName(QStringLiteral("btCompute"));
   btCompute->setToolTip(QStringLiteral("If CRC values are different the the contents of each file is different"));
   cbCRC = new QCheckBox(QStringLiteral("Auto compare CRC (size must be the same)"), this);
+  cbCRC->setObjectName(QStringLiteral("cbCRC"));
   cbCRC->setToolTip(QStringLiteral("If checked and file sizes are equal, will check CRC value"));
+  cbDetails = new QCheckBox(QStringLiteral("&Details"), this);
+  cbDetails->setObjectName(QStringLiteral("cbDetails"));
   btPrint = new QPushButton(QStringLiteral("Prin&t"), this);
+  btPrint->setObjectName(QStringLiteral("btPrint"));
   btPrint->setToolTip(QStringLiteral("Print file details"));
   btClose = new QPushButton(QStringLiteral("Close"), this);
+  btClose->setObjectName(QStringLiteral("btClose"));
   for (QPushButton* b : {sbL1, sbR1, btCompute, btPrint, btClose}) b->setAutoDefault(false);
-  auto* panel = new QHBoxLayout;
-  for (QWidget* w : std::initializer_list<QWidget*>{sbL1, sbR1, btCompute, cbCRC, btPrint, btClose})
+  auto* bottom = new QWidget(this);
+  bottom->setObjectName(QStringLiteral("Panel1"));
+  auto* panel = new QHBoxLayout(bottom);
+  panel->setContentsMargins(0, 0, 0, 0);
+  for (QWidget* w : std::initializer_list<QWidget*>{sbL1, sbR1, btCompute, cbCRC, cbDetails, btPrint, btClose})
     panel->addWidget(w);
+
+  // The summary lies over the detail boxes while Details is off: both take the same room.
+  auto* top = new QWidget(this);
+  stack_ = new QStackedLayout(top);
+  stack_->setStackingMode(QStackedLayout::StackOne);
+  stack_->addWidget(details);
+  stack_->addWidget(pnlSimple);
+  stack_->setCurrentWidget(pnlSimple);
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(boxes);
-  layout->addLayout(summary);
-  layout->addLayout(panel);
+  layout->setSpacing(3);
+  layout->setContentsMargins(6, 6, 6, 3);
+  layout->addWidget(top);
+  layout->addLayout(fileButtons);
+  layout->addWidget(bottom);
+  // A fixed frame that follows its contents: version lists come and go with the pair.
+  layout->setSizeConstraint(QLayout::SetFixedSize);
   connect(sbL1, &QPushButton::clicked, this, &TfrmDupCompare::sbL1Click);
   connect(sbR1, &QPushButton::clicked, this, &TfrmDupCompare::sbR1Click);
   connect(btCompute, &QPushButton::clicked, this, &TfrmDupCompare::btComputeClick);
   connect(btPrint, &QPushButton::clicked, this, &TfrmDupCompare::btPrintClick);
   connect(btClose, &QPushButton::clicked, this, &QWidget::hide);
+  connect(cbDetails, &QCheckBox::toggled, this,
+          [this, details](bool on) { stack_->setCurrentWidget(on ? details : pnlSimple); });
 }
 
 void TfrmDupCompare::showPairs(TfrmDup* source) {
@@ -229,9 +315,11 @@ void TfrmDupCompare::fillSide(int s, int row) {
   if (versions.isEmpty()) versions << QStringLiteral("Extended profile absent");
   side.versions->clear();
   side.versions->addItems(versions);
-  side.folder->setText(platform::toDisplay(platform::folderOf(path)));
-  side.box->setTitle(platform::toDisplay(platform::nameOf(path)));
-  side.type->setText(fileTypeDescription(fileExtension(platform::toDisplay(platform::nameOf(path)))));
+  const QString name = platform::toDisplay(platform::nameOf(path));
+  setElided(side.folder, platform::toDisplay(platform::folderOf(path)));
+  side.box->setTitle(side.box->fontMetrics().elidedText(name, Qt::ElideMiddle, kLongestText));
+  side.box->setToolTip(name);
+  side.type->setText(fileTypeDescription(fileExtension(name)));
   side.size->setText(formatThousands(static_cast<std::int64_t>(e.size)) + QStringLiteral(" bytes"));
   const QDateTime access = localTime(e.accessTime);
   side.access->setText(access.isValid() ? safeDateToStr(access) + QStringLiteral("  ") + relativeDate(access)
@@ -251,6 +339,7 @@ void TfrmDupCompare::showPair(int row) {
 }
 
 void TfrmDupCompare::HighlightDifferences() {
+  resizeIt();
   for (Side& side : sides) {
     const bool kept = !side.path.empty() && safeHarbor().isInSafeHarbor(side.path, true);
     side.tag->setText(kept ? QStringLiteral("** In Non-Delete List **") : QString());
@@ -267,10 +356,6 @@ void TfrmDupCompare::HighlightDifferences() {
     setHighlighted(b, differ);
   }
   const bool both = !sides[0].path.empty() && !sides[1].path.empty();
-  lblSizeCompare->setText(both ? sizeComparison(sides[0].bytes, sides[1].bytes) : QString());
-  lblCreateCompare->setText(both && sides[0].created.isValid() && sides[1].created.isValid()
-                                ? creationComparison(sides[0].created, sides[1].created)
-                                : QString());
   const std::pair<QLabel*, std::pair<QDateTime, QDateTime>> stamps[] = {
       {imCreate, {sides[0].created, sides[1].created}},
       {imModify, {sides[0].modified, sides[1].modified}},
@@ -278,14 +363,82 @@ void TfrmDupCompare::HighlightDifferences() {
   for (const auto& [label, times] : stamps) {
     const auto& [left, right] = times;
     label->setVisible(both && left.isValid() && right.isValid());
-    label->setText(left > right   ? QStringLiteral("\u25C0")
-                   : right > left ? QStringLiteral("\u25B6")
-                                  : QStringLiteral("="));
+    const int direction = left > right ? -1 : right > left ? 1 : 0;
+    label->setPixmap(direction < 0 ? imLeft_ : direction > 0 ? imRight_ : imEqual_);
+    label->setAccessibleName(direction < 0   ? QStringLiteral("Left is more recent")
+                             : direction > 0 ? QStringLiteral("Right is more recent")
+                                             : QStringLiteral("Same"));
   }
+  colourVersionLines();
+  fillSummary();
+}
+
+void TfrmDupCompare::fillSummary() {
+  const bool both = !sides[0].path.empty() && !sides[1].path.empty();
+  for (int s = 0; s < 2; ++s) {
+    Side& side = sides[s];
+    if (side.path.empty()) {
+      for (QLabel* l : {side.sName, side.sFolder, side.sSize, side.sCreate, side.sAccess, side.sTag}) l->clear();
+      setHighlighted(side.sTag, false);
+      continue;
+    }
+    setElided(side.sName, side.box->toolTip());
+    side.sFolder->setText(side.folder->text());
+    side.sFolder->setToolTip(side.folder->toolTip());
+    side.sAccess->setText(QStringLiteral("Accessed : ") + (side.accessed.isValid()
+                                                               ? relativeDate(side.accessed.date().startOfDay())
+                                                               : QStringLiteral("???")));
+    side.sTag->setText(side.tag->text());
+    setHighlighted(side.sTag, !side.tag->text().isEmpty());
+  }
+  if (!sides[0].path.empty()) {
+    sides[0].sSize->setText(sides[0].size->text());
+    sides[0].sCreate->setText(QStringLiteral("Created : ") + (sides[0].created.isValid()
+                                                                  ? safeDateToStr(sides[0].created.date())
+                                                                  : QStringLiteral("???")));
+  }
+  if (!sides[1].path.empty()) {
+    sides[1].sSize->setText(both ? sizeComparison(sides[0].bytes, sides[1].bytes) : QString());
+    sides[1].sCreate->setText(both && sides[0].created.isValid() && sides[1].created.isValid()
+                                  ? creationComparison(sides[0].created, sides[1].created)
+                                  : QString());
+  }
+}
+
+void TfrmDupCompare::colourVersionLines() {
+  QListWidget* lists[2] = {sides[0].versions, sides[1].versions};
+  const bool compare = lists[0]->count() >= 2 && lists[1]->count() >= 2;
+  const QColor face = palette().color(QPalette::Button);
+  for (int s = 0; s < 2; ++s) {
+    QListWidget* other = lists[1 - s];
+    for (int i = 0; i < lists[s]->count(); ++i) {
+      QListWidgetItem* item = lists[s]->item(i);
+      const bool differs = compare && (i >= other->count() || other->item(i)->text() != item->text());
+      item->setBackground(differs ? kDifferingLine : face);
+    }
+  }
+}
+
+void TfrmDupCompare::resizeIt() {
   // The version lists take room only when one of them says more than "Extended profile absent".
   const bool versions = sides[0].versions->count() > 1 || sides[1].versions->count() > 1;
   for (Side& side : sides) side.versions->setVisible(versions);
-  adjustSize();
+  const int before = height();
+  // Nested layouts pass a change up only through posted events (and keep the minimum size of
+  // their last activation): lay out from the innermost up, so the frame fits at once.
+  const QList<QLayout*> inner = findChildren<QLayout*>();
+  for (QLayout* l : inner) l->invalidate();
+  for (auto l = inner.rbegin(); l != inner.rend(); ++l) (*l)->activate();
+  layout()->activate();
+  if (!isVisible()) return;
+  const QRect screenArea = screen()->availableGeometry();
+  if (frameGeometry().bottom() > screenArea.bottom())
+    move(x(), screenArea.top() + std::max(0, (screenArea.height() - frameGeometry().height()) / 2));
+  if (height() != before) {
+    // The Next pair button moved with the window's bottom: take the pointer along.
+    const QPoint next = sbR1->mapToGlobal(sbR1->rect().center());
+    if (screen()->geometry().contains(next)) QCursor::setPos(screen(), next);
+  }
 }
 
 void TfrmDupCompare::computeCRCValues() {
@@ -321,16 +474,25 @@ void TfrmDupCompare::sbL1Click() {
   if (source_) source_->grid->view()->selectRow(*previous);
 }
 
+void TfrmDupCompare::changeBackgroundColor(bool white) {
+  if (!white) {
+    setPalette(QPalette());
+    return;
+  }
+  QPalette paper = palette();
+  for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button}) paper.setColor(role, Qt::white);
+  setPalette(paper);
+  for (QLabel* label : findChildren<QLabel*>()) setHighlighted(label, false);
+  for (QListWidget* list : findChildren<QListWidget*>())
+    for (int i = 0; i < list->count(); ++i) list->item(i)->setBackground(Qt::white);
+}
+
 bool TfrmDupCompare::btPrintClick() {
   QPrinter printer;
   if (!prompts().printDialog(printer, false)) return false;
-  const QPalette normal = palette();
-  QPalette white = normal;
-  white.setColor(QPalette::Window, Qt::white);
-  white.setColor(QPalette::Button, Qt::white);
-  setPalette(white);
+  changeBackgroundColor(true);
   const QPixmap image = grab();
-  setPalette(normal);
+  changeBackgroundColor(false);
   HighlightDifferences();
   QPainter painter;
   if (!painter.begin(&printer)) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPixmap>
 #include <QPointer>
 #include <cstdint>
 #include <vector>
@@ -15,6 +16,7 @@ class QGroupBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QStackedLayout;
 
 namespace roomvale {
 
@@ -31,19 +33,23 @@ class TfrmDupCompare : public QDialog {
     QLabel *icon, *folder, *size, *type, *create, *modify, *access, *attributes, *crc, *tag;
     QListWidget* versions;
     QPushButton *open, *view, *mark, *browse;
+    // The summary panel's lines for this file. On the right, size and creation are the
+    // comparisons against the left file.
+    QLabel *sName, *sFolder, *sSize, *sCreate, *sAccess, *sTag;
     std::string path;
     std::uint64_t bytes = 0;
     QDateTime created, modified, accessed;
   };
   Side sides[2];
-  // Between the boxes: which file is more recent ("<", ">" or "=").
+  // Between the boxes: which file is more recent, as a picture; the accessible name says it
+  // in words ("Left is more recent", "Right is more recent", "Same").
   QLabel *imCreate, *imModify, *imAccess;
-  QLabel* lblSizeCompare;
-  QLabel* lblCreateCompare;
+  QWidget* pnlSimple;
   QPushButton* sbL1;
   QPushButton* sbR1;
   QPushButton* btCompute;
   QCheckBox* cbCRC;
+  QCheckBox* cbDetails;
   QPushButton* btPrint;
   QPushButton* btClose;
 
@@ -64,13 +70,19 @@ class TfrmDupCompare : public QDialog {
   void fillSide(int side, int row);
   void showPair(int row);
   void HighlightDifferences();
+  void fillSummary();
+  void colourVersionLines();
+  void resizeIt();
   void computeCRCValues();
   void openSide(int side);
+  void changeBackgroundColor(bool white);
 
   QPointer<TfrmDup> source_;
   std::vector<PairRow> rows_;
   int mode_ = 0;
   int current_ = 0;
+  QStackedLayout* stack_;
+  QPixmap imLeft_, imRight_, imEqual_;
 };
 
 // The run's window, made on first use.

@@ -22,6 +22,7 @@
 #include "deletion/really.h"
 #include "finders/cache.h"
 #include "finders/clean.h"
+#include "finders/dupcompare.h"
 #include "finders/templist.h"
 #include "foundation/pump.h"
 #include "safeharbor/edfolder.h"
@@ -95,6 +96,7 @@ TEST(WindowLayout, EveryWindowFitsItsControls) {
        }},
       {"frmZipOptions", [] { return new TfrmZipOptions; }},
       {"frmCache", [] { return new TfrmCache; }},
+      {"frmDupCompare", [] { return new TfrmDupCompare; }},
       {"frmUnZipIt", [] { return new TfrmUnZipIt; }},
       {"frmZipDirectory", [] { return new TfrmZipDirectory; }},
       {"frmGetFolderName", [] { return new TfrmGetFolderName; }},

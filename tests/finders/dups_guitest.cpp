@@ -7,7 +7,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -24,6 +26,9 @@
 #include "findertesting.h"
 #include "foundation/crc.h"
 #include "foundation/settings.h"
+#include "inspect/pebuilder.h"
+#include "safeharbor/harborlist.h"
+#include "safeharbor/safeharbor.h"
 #include "scan/deletionrequest.h"
 #include "scan/resultgrid.h"
 #include "scan/targets.h"
@@ -163,18 +168,18 @@ TEST_F(DupWindowTest, PairWindowStepsOverPairsComparesAndMarks) {
   QTest::mouseClick(w->btCompare, Qt::LeftButton);
   ASSERT_TRUE(pairs->isVisible());
   EXPECT_EQ(pairs->currentRow(), 0);
-  EXPECT_EQ(pairs->lblSizeCompare->text(), "Same size");
+  EXPECT_EQ(pairs->sides[1].sSize->text(), "Same size");
   // Auto compare ran at once, with the real content check.
   EXPECT_TRUE(pairs->sides[1].crc->text().endsWith(" file contents are identical"));
   EXPECT_EQ(pairs->sides[0].size->text(), "1,000 bytes");
-  EXPECT_EQ(pairs->imModify->text(), "=");  // both written at the same time
+  EXPECT_EQ(pairs->imModify->accessibleName(), "Same");  // both written at the same time
 
   // Rows 1 and 2 (a.txt / b.txt) are no pair and are stepped over; PgDn does the same as Next.
   QTest::keyClick(pairs, Qt::Key_PageDown);
   EXPECT_EQ(pairs->currentRow(), 2);
   EXPECT_EQ(w->grid->currentRow(), 2);
   const bool rightLarger = pairs->sides[1].size->text() == "1,009 bytes";
-  EXPECT_EQ(pairs->lblSizeCompare->text(), rightLarger ? "Slightly larger" : "Slightly smaller");
+  EXPECT_EQ(pairs->sides[1].sSize->text(), rightLarger ? "Slightly larger" : "Slightly smaller");
   EXPECT_TRUE(pairs->sides[0].crc->text().isEmpty());  // sizes differ: no automatic checksum
   QTest::mouseClick(pairs->btCompute, Qt::LeftButton);
   EXPECT_TRUE(pairs->sides[0].crc->text().endsWith(" file contents differ"));
@@ -207,6 +212,76 @@ TEST_F(DupWindowTest, PairWindowStepsOverPairsComparesAndMarks) {
   w.reset();
   ASSERT_TRUE(dupCompareWindow() == pairs);
   EXPECT_FALSE(pairs->isVisible());
+}
+
+TEST_F(DupWindowTest, PairWindowSummaryProtectedSideVersionLinesAndLayout) {
+  // Two builds of one program (same size, one version line apart), the second one protected;
+  // then a pair of plain files, with the last program row between them in match mode 1.
+  auto program = [](const char* version) {
+    const auto pe = rt::peImage(rt::versionInfo(
+        "040904B0", {{"CompanyName", "Test Co"}, {"FileVersion", version}, {"ProductName", "Tool"}}, 0x04B00409));
+    return std::string(pe.begin(), pe.end());
+  };
+  put("a/tool.exe", program("1.0.0.1"));
+  const std::string kept = put("b/tool.exe", program("1.0.0.2"));
+  rt::setFileTimes(kept, {}, QDateTime(QDate(2023, 5, 5), QTime(8, 0)));
+  put("a/zz.txt", "plain");
+  put("b/zz.txt", "plain");
+  safeHarbor().setLists({upperAscii(shortPathName(tree.path())) + "/B/"}, {}, {}, {});
+  auto w = open(true);
+  bytesFrom(*w, 1);
+  start(*w, 1, {Answer::No});
+  ASSERT_EQ(rows(*w), "a/tool.exe b/tool.exe | a/zz.txt b/zz.txt");
+  w->grid->view()->selectRow(0);
+  QTest::mouseClick(w->btCompare, Qt::LeftButton);
+  TfrmDupCompare* pairs = dupCompareWindow();
+  const auto& [left, right] = pairs->sides;
+
+  // The summary lies over the boxes until Details is ticked.
+  EXPECT_FALSE(pairs->cbDetails->isChecked());
+  EXPECT_TRUE(pairs->pnlSimple->isVisible());
+  EXPECT_FALSE(left.box->isVisible());
+  EXPECT_EQ(left.sName->text(), "tool.exe");
+  EXPECT_EQ(left.sSize->text(), left.size->text());
+  EXPECT_EQ(right.sSize->text(), "Same size");
+  EXPECT_TRUE(left.sCreate->text().startsWith("Created : "));
+  EXPECT_TRUE(right.sAccess->text().startsWith("Accessed : "));
+  // The protected side says so, highlighted, in the details and in the summary; the other does not.
+  for (QLabel* tag : {right.tag, right.sTag}) {
+    EXPECT_EQ(tag->text(), "** In Non-Delete List **");
+    EXPECT_TRUE(tag->autoFillBackground());
+  }
+  EXPECT_TRUE(left.tag->text().isEmpty());
+  EXPECT_TRUE(left.sTag->text().isEmpty());
+  pairs->cbDetails->setChecked(true);
+  EXPECT_TRUE(left.box->isVisible());
+  EXPECT_FALSE(pairs->pnlSimple->isVisible());
+  EXPECT_EQ(pairs->imModify->accessibleName(), "Right is more recent");
+  EXPECT_TRUE(left.modify->autoFillBackground());
+
+  // Only the differing version line is on aqua, on both sides.
+  ASSERT_TRUE(left.versions->isVisible());
+  ASSERT_EQ(left.versions->count(), right.versions->count());
+  int aqua = 0;
+  for (int i = 0; i < left.versions->count(); ++i) {
+    const bool differs = left.versions->item(i)->text() != right.versions->item(i)->text();
+    for (QListWidget* list : {left.versions, right.versions})
+      EXPECT_EQ(list->item(i)->background().color() == QColor(0, 255, 255), differs) << i;
+    aqua += differs;
+  }
+  EXPECT_EQ(aqua, 1);
+  if (const QString shots = qEnvironmentVariable("ROOMVALE_SHOTS"); !shots.isEmpty())
+    pairs->grab().save(shots + "/pairs-details.png");
+
+  // Row 1 ends the program group and is stepped over; the plain files have no version lists,
+  // the window shrinks to fit, and the pointer follows the Next pair button.
+  const int tall = pairs->height();
+  QTest::mouseClick(pairs->sbR1, Qt::LeftButton);
+  EXPECT_EQ(pairs->currentRow(), 2);
+  EXPECT_FALSE(left.versions->isVisible());
+  EXPECT_LT(pairs->height(), tall);
+  EXPECT_EQ(QCursor::pos(), pairs->sbR1->mapToGlobal(pairs->sbR1->rect().center()));
+  safeHarbor().setLists({}, {}, {}, {});
 }
 
 TEST_F(DupWindowTest, EliminationKeepsOnlyReallyIdenticalCopiesWithinASizeRunAndShadesByChecksum) {
