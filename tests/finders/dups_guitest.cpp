@@ -161,7 +161,7 @@ TEST_F(DupWindowTest, PairWindowStepsOverPairsComparesAndMarks) {
   auto w = open(true);
   bytesFrom(*w, 1);
   start(*w, 0);
-  ASSERT_EQ(w->grid->data().rowsUsed(), 4);
+  ASSERT_EQ(rows(*w), "d1/a.txt d2/a.txt | d1/b.txt d2/b.txt");
   w->grid->view()->selectRow(0);
   TfrmDupCompare* pairs = dupCompareWindow();
   pairs->cbCRC->setChecked(true);
@@ -178,8 +178,7 @@ TEST_F(DupWindowTest, PairWindowStepsOverPairsComparesAndMarks) {
   QTest::keyClick(pairs, Qt::Key_PageDown);
   EXPECT_EQ(pairs->currentRow(), 2);
   EXPECT_EQ(w->grid->currentRow(), 2);
-  const bool rightLarger = pairs->sides[1].size->text() == "1,009 bytes";
-  EXPECT_EQ(pairs->sides[1].sSize->text(), rightLarger ? "Slightly larger" : "Slightly smaller");
+  EXPECT_EQ(pairs->sides[1].sSize->text(), "Slightly larger");
   EXPECT_TRUE(pairs->sides[0].crc->text().isEmpty());  // sizes differ: no automatic checksum
   QTest::mouseClick(pairs->btCompute, Qt::LeftButton);
   EXPECT_TRUE(pairs->sides[0].crc->text().endsWith(" file contents differ"));
@@ -199,7 +198,8 @@ TEST_F(DupWindowTest, PairWindowStepsOverPairsComparesAndMarks) {
 
   prompts.clear();
   QTest::mouseClick(pairs->sbR1, Qt::LeftButton);  // on the second-to-last row
-  QTest::mouseClick(pairs->sbL1, Qt::LeftButton);
+  EXPECT_EQ(pairs->currentRow(), 2);
+  QTest::keyClick(pairs, Qt::Key_PageUp);
   EXPECT_EQ(pairs->currentRow(), 0);
   QTest::mouseClick(pairs->sbL1, Qt::LeftButton);
   EXPECT_EQ(prompts.texts(MessageKind::Information), (QStringList{"End of list", "Start of list"}));
