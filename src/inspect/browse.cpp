@@ -411,6 +411,7 @@ void TfrmBrowse::btDeleteFilesClick() {
   DeletionRequest request;
   request.paths = grid->data().lbDeleted();
   request.totalBytes = static_cast<std::uint64_t>(grid->data().markedBytes());
+  request.identities = grid->data().lbDeletedIdentities();
   openDeletionReview(this, request);
   DirectoryListBox1Change();
 }
