@@ -199,14 +199,8 @@ TfrmClean::TfrmClean(QWidget* parent) : QDialog(parent) {
   grid->setSortActions({Sortbysize1, Sortbydate1, Sortbyaccessdate1, Sortbyname1, Sortbytype1});
   grid->setHighlightAction(Highlight1);
 
-  connect(grid->view(), &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& p) { PopupMenu1->popup(grid->view()->viewport()->mapToGlobal(p)); });
-  connect(pckDrive, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& p) { PopupMenu1->popup(pckDrive->viewport()->mapToGlobal(p)); });
-  connect(PickList1, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& p) { PopupMenu2->popup(PickList1->viewport()->mapToGlobal(p)); });
-  connect(btOptions, &QPushButton::clicked, this,
-          [this] { PopupMenu1->popup(btOptions->mapToGlobal(QPoint(0, btOptions->height()))); });
+  connectPopupMenu(PopupMenu1, {grid->view(), pckDrive}, btOptions);
+  connectPopupMenu(PopupMenu2, {PickList1}, nullptr);
 
   connect(btScan, &QPushButton::clicked, this, &TfrmClean::btScanClick);
   connect(btClose, &QPushButton::clicked, this, &TfrmClean::reject);
@@ -217,18 +211,11 @@ TfrmClean::TfrmClean(QWidget* parent) : QDialog(parent) {
   connect(btDetails, &QPushButton::clicked, grid, &ResultGrid::Details1Click);
   connect(btEdit, &QPushButton::clicked, this, &TfrmClean::btEditClick);
   connect(pckDrive, &QListWidget::itemChanged, this, &TfrmClean::pckDriveClick);
-  connect(Details1, &QAction::triggered, grid, &ResultGrid::Details1Click);
+  connectGridCommands(grid, {Details1, Markall1, Unmarkall1, Run1, View1, Filenamesonly1, Entiregrid1, Webpage1});
   connect(Addafoldertothelistofdrives1, &QAction::triggered, this, &TfrmClean::Addafoldertothelistofdrives1Click);
-  connect(Markall1, &QAction::triggered, grid, &ResultGrid::Markall1Click);
-  connect(Unmarkall1, &QAction::triggered, grid, &ResultGrid::Unmarkall1Click);
   connect(Shrink1, &QAction::triggered, this, &TfrmClean::Shrink1Click);
   connect(Grow1, &QAction::triggered, this, &TfrmClean::Grow1Click);
-  connect(Run1, &QAction::triggered, grid, &ResultGrid::Run1Click);
-  connect(View1, &QAction::triggered, grid, &ResultGrid::View1Click);
   connect(Print1, &QAction::triggered, this, &TfrmClean::btPrintClick);
-  connect(Filenamesonly1, &QAction::triggered, this, [this] { grid->btClipClick(1); });
-  connect(Entiregrid1, &QAction::triggered, this, [this] { grid->btClipClick(2); });
-  connect(Webpage1, &QAction::triggered, grid, &ResultGrid::Webpage1Click);
   connect(SelectAll2, &QAction::triggered, this, &TfrmClean::SelectAll2Click);
   connect(DeselectAll2, &QAction::triggered, this, &TfrmClean::DeselectAll2Click);
 

@@ -156,12 +156,7 @@ TfrmDirHog::TfrmDirHog(QWidget* parent) : QDialog(parent) {
   grid->setHighlightAction(Highlight1);
   grid->setStatusSink([this](const QString& text) { pnlScan->setText(text); });
 
-  connect(grid->view(), &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& p) { PopupMenu1->popup(grid->view()->viewport()->mapToGlobal(p)); });
-  connect(pckDrive, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& p) { PopupMenu1->popup(pckDrive->viewport()->mapToGlobal(p)); });
-  connect(btOptions, &QPushButton::clicked, this,
-          [this] { PopupMenu1->popup(btOptions->mapToGlobal(QPoint(0, btOptions->height()))); });
+  connectPopupMenu(PopupMenu1, {grid->view(), pckDrive}, btOptions);
   connect(btTop, &QPushButton::clicked, this, &TfrmDirHog::btTopClick);
   connect(btAll, &QPushButton::clicked, this, &TfrmDirHog::btAllClick);
   connect(btClose, &QPushButton::clicked, this, &TfrmDirHog::reject);
@@ -175,9 +170,11 @@ TfrmDirHog::TfrmDirHog(QWidget* parent) : QDialog(parent) {
   connect(Shrinktoppanel1, &QAction::triggered, this, &TfrmDirHog::Shrinktoppanel1Click);
   connect(Restoretoppanel1, &QAction::triggered, this, &TfrmDirHog::Restoretoppanel1Click);
   connect(Print1, &QAction::triggered, this, &TfrmDirHog::btPrintClick);
-  connect(Foldernames1, &QAction::triggered, this, [this] { grid->btClipClick(1); });
-  connect(Entiregrid1, &QAction::triggered, this, [this] { grid->btClipClick(2); });
-  connect(Webpage1, &QAction::triggered, grid, &ResultGrid::Webpage1Click);
+  GridCommands commands;
+  commands.names = Foldernames1;
+  commands.entireGrid = Entiregrid1;
+  commands.webPage = Webpage1;
+  connectGridCommands(grid, commands);
 
   // FormCreate: the drive list. The window keeps no placement.
   fillDriveList(pckDrive, kFinderDriveKinds, true);

@@ -208,12 +208,7 @@ TfrmDup::TfrmDup(bool duplicates, QWidget* parent) : QDialog(parent), findDuplic
   if (!findDuplicates) grid->setSortActions({Sortbysize1, SortbyDate1, SortbyAccessDate1, SortbyName1, SortbyType1});
   grid->setHighlightAction(HighlightDups);
 
-  connect(grid->view(), &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& p) { PopupMenu1->popup(grid->view()->viewport()->mapToGlobal(p)); });
-  connect(pckDrive, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& p) { PopupMenu1->popup(pckDrive->viewport()->mapToGlobal(p)); });
-  connect(btOptions, &QPushButton::clicked, this,
-          [this] { PopupMenu1->popup(btOptions->mapToGlobal(QPoint(0, btOptions->height()))); });
+  connectPopupMenu(PopupMenu1, {grid->view(), pckDrive}, btOptions);
 
   connect(btScan, &QPushButton::clicked, this, &TfrmDup::btScanClick);
   connect(btClose, &QPushButton::clicked, this, &TfrmDup::reject);
@@ -227,22 +222,15 @@ TfrmDup::TfrmDup(bool duplicates, QWidget* parent) : QDialog(parent), findDuplic
   for (QRadioButton* rb : {rbLarger, rbSmaller, rbBetween})
     connect(rb, &QRadioButton::toggled, this, &TfrmDup::rbLargerClick);
   connect(cbWildCard, &QComboBox::editTextChanged, this, &TfrmDup::cbWildCardChange);
-  connect(Details1, &QAction::triggered, grid, &ResultGrid::Details1Click);
+  connectGridCommands(grid, {Details1, Markall1, Unmarkall1, Run1, View1, Filenamesonly1, Entiregrid1, WebPage1});
   connect(Addafoldertothelistofdrives1, &QAction::triggered, this, &TfrmDup::Addafoldertothelistofdrives1Click);
-  connect(Markall1, &QAction::triggered, grid, &ResultGrid::Markall1Click);
-  connect(Unmarkall1, &QAction::triggered, grid, &ResultGrid::Unmarkall1Click);
   connect(MarkButFirst1, &QAction::triggered, this, [this] { markAllBut(KeepCopy::First); });
   connect(MarkButNewest1, &QAction::triggered, this, [this] { markAllBut(KeepCopy::Newest); });
   connect(MarkButOldest1, &QAction::triggered, this, [this] { markAllBut(KeepCopy::Oldest); });
   connect(MarkInFolder1, &QAction::triggered, this, &TfrmDup::MarkInFolderClick);
   connect(Shrink1, &QAction::triggered, this, &TfrmDup::Shrink1Click);
   connect(Grow1, &QAction::triggered, this, &TfrmDup::Grow1Click);
-  connect(Run1, &QAction::triggered, grid, &ResultGrid::Run1Click);
-  connect(View1, &QAction::triggered, grid, &ResultGrid::View1Click);
   connect(Print1, &QAction::triggered, this, &TfrmDup::btPrintClick);
-  connect(Filenamesonly1, &QAction::triggered, this, [this] { grid->btClipClick(1); });
-  connect(Entiregrid1, &QAction::triggered, this, [this] { grid->btClipClick(2); });
-  connect(WebPage1, &QAction::triggered, grid, &ResultGrid::Webpage1Click);
 
   // FormCreate: placement memory by mode, centred when nothing is stored, and the drive list.
   winPlace_ = new TWinPlace(this);

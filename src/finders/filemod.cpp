@@ -261,12 +261,7 @@ TfrmMods::TfrmMods(QWidget* parent) : QDialog(parent) {
                         SortbyFolder1, SortbyType1});
   grid->setHighlightAction(HighlightFolders);
 
-  connect(grid->view(), &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& p) { PopupMenu1->popup(grid->view()->viewport()->mapToGlobal(p)); });
-  connect(pckDrive, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& p) { PopupMenu1->popup(pckDrive->viewport()->mapToGlobal(p)); });
-  connect(btOptions, &QPushButton::clicked, this,
-          [this] { PopupMenu1->popup(btOptions->mapToGlobal(QPoint(0, btOptions->height()))); });
+  connectPopupMenu(PopupMenu1, {grid->view(), pckDrive}, btOptions);
 
   connect(btOK, &QPushButton::clicked, this, &TfrmMods::btOKClick);
   connect(btClose, &QPushButton::clicked, this, &TfrmMods::reject);
@@ -281,18 +276,11 @@ TfrmMods::TfrmMods(QWidget* parent) : QDialog(parent) {
   connect(cbWildCard, &QComboBox::editTextChanged, this, &TfrmMods::cbWildCardChange);
   connect(dtStart, &TDateField::dateChanged, this, &TfrmMods::dtStartChange);
   connect(dtEnd, &TDateField::dateChanged, this, &TfrmMods::dtEndChange);
-  connect(Details1, &QAction::triggered, grid, &ResultGrid::Details1Click);
+  connectGridCommands(grid, {Details1, Markall1, Unmarkall1, Run1, View1, Filenamesonly1, Entiregrid1, WebPage1});
   connect(Addafoldertolistofdrives1, &QAction::triggered, this, &TfrmMods::Addafoldertolistofdrives1Click);
-  connect(Markall1, &QAction::triggered, grid, &ResultGrid::Markall1Click);
-  connect(Unmarkall1, &QAction::triggered, grid, &ResultGrid::Unmarkall1Click);
   connect(Shrinktoppanel1, &QAction::triggered, this, &TfrmMods::Shrinktoppanel1Click);
   connect(Restoretoppanel1, &QAction::triggered, this, &TfrmMods::Restoretoppanel1Click);
-  connect(Run1, &QAction::triggered, grid, &ResultGrid::Run1Click);
-  connect(View1, &QAction::triggered, grid, &ResultGrid::View1Click);
   connect(Print1, &QAction::triggered, this, &TfrmMods::PrintClick);
-  connect(Filenamesonly1, &QAction::triggered, this, [this] { grid->btClipClick(1); });
-  connect(Entiregrid1, &QAction::triggered, this, [this] { grid->btClipClick(2); });
-  connect(WebPage1, &QAction::triggered, grid, &ResultGrid::Webpage1Click);
 
   // FormCreate: placement memory, centred when nothing is stored, and the drive list.
   winPlace_ = new TWinPlace(this);

@@ -1,5 +1,6 @@
 #include "finders/finderparts.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -31,6 +32,29 @@ QAction* makeAction(QMenu* menu, const char* name, const QString& text) {
   QAction* a = menu->addAction(text);
   a->setObjectName(QString::fromLatin1(name));
   return a;
+}
+
+void connectGridCommands(ResultGrid* grid, const GridCommands& c) {
+  auto on = [grid](QAction* action, auto&& run) {
+    if (action) QObject::connect(action, &QAction::triggered, grid, run);
+  };
+  on(c.details, &ResultGrid::Details1Click);
+  on(c.markAll, &ResultGrid::Markall1Click);
+  on(c.unmarkAll, &ResultGrid::Unmarkall1Click);
+  on(c.open, &ResultGrid::Run1Click);
+  on(c.view, &ResultGrid::View1Click);
+  on(c.names, [grid] { grid->btClipClick(1); });
+  on(c.entireGrid, [grid] { grid->btClipClick(2); });
+  on(c.webPage, &ResultGrid::Webpage1Click);
+}
+
+void connectPopupMenu(QMenu* menu, std::initializer_list<QAbstractScrollArea*> lists, QPushButton* options) {
+  for (QAbstractScrollArea* list : lists)
+    QObject::connect(list, &QWidget::customContextMenuRequested, menu,
+                     [menu, list](const QPoint& p) { menu->popup(list->viewport()->mapToGlobal(p)); });
+  if (options)
+    QObject::connect(options, &QPushButton::clicked, menu,
+                     [menu, options] { menu->popup(options->mapToGlobal(QPoint(0, options->height()))); });
 }
 
 QMenu* makeSubmenu(QMenu* menu, const char* name, const QString& text) {

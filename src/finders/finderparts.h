@@ -6,8 +6,10 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <initializer_list>
 #include <vector>
 
+class QAbstractScrollArea;
 class QAction;
 class QButtonGroup;
 class QEvent;
@@ -26,6 +28,23 @@ QMenu* makeSubmenu(QMenu* menu, const char* name, const QString& text);
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text);
 // The one-line status bar below a grid.
 QLabel* makeStatusBar(QWidget* parent, const char* name);
+
+// The grid commands the finders' menus share, each run by the grid itself; a window leaves
+// out (null) those its menu does not have.
+struct GridCommands {
+  QAction* details = nullptr;
+  QAction* markAll = nullptr;
+  QAction* unmarkAll = nullptr;
+  QAction* open = nullptr;
+  QAction* view = nullptr;
+  QAction* names = nullptr;  // copy the first column's texts
+  QAction* entireGrid = nullptr;
+  QAction* webPage = nullptr;
+};
+void connectGridCommands(ResultGrid* grid, const GridCommands& commands);
+
+// `menu` pops up where a list is right-clicked and below the Options button.
+void connectPopupMenu(QMenu* menu, std::initializer_list<QAbstractScrollArea*> lists, QPushButton* options);
 
 // A captioned group of exclusive radio items, chosen by index.
 class TRadioGroup : public QGroupBox {
