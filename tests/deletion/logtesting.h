@@ -14,14 +14,19 @@
 
 namespace roomvale::testing {
 
+// No totals in the settings store, no log file (nor kept damaged logs), the log reloaded.
+inline void resetTotalsAndLog() {
+  std::remove(iniFileForKey(getRegistryKey()).c_str());
+  QDir data(platform::toDisplay(platform::userDataFolder()));
+  for (const QString& name : data.entryList({QStringLiteral("grdelete.txt*")}, QDir::Files | QDir::Hidden))
+    data.remove(name);
+  loadDeletionLog();
+}
+
 class LogFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::remove(iniFileForKey(getRegistryKey()).c_str());
-    QDir data(platform::toDisplay(platform::userDataFolder()));
-    for (const QString& name : data.entryList({QStringLiteral("grdelete.txt*")}, QDir::Files | QDir::Hidden))
-      data.remove(name);
-    loadDeletionLog();
+    resetTotalsAndLog();
     prompts.clear();
   }
 

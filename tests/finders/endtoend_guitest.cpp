@@ -16,6 +16,7 @@
 
 #include "common/testing.h"
 #include "deletion/deletionlog.h"
+#include "deletion/logtesting.h"
 #include "deletion/really.h"
 #include "deletion/totals.h"
 #include "finders/cache.h"
@@ -48,11 +49,7 @@ class EndToEnd : public ::testing::Test {
   void SetUp() override {
     // No totals and no log yet; nothing protected; the review and the inspection windows
     // connected as at program start.
-    std::remove(iniFileForKey(getRegistryKey()).c_str());
-    QDir data(platform::toDisplay(platform::userDataFolder()));
-    for (const QString& name : data.entryList({QStringLiteral("grdelete.txt*")}, QDir::Files | QDir::Hidden))
-      data.remove(name);
-    loadDeletionLog();
+    rt::resetTotalsAndLog();
     safeHarbor().setLists({}, {}, {}, {});
     installDeletionReview();
     installInspectWindows();
