@@ -2,7 +2,8 @@
 // menu, popup-menu and toolbar item a user can reach. Every command runs on a freshly opened
 // window; questions answer No, choosers are cancelled, and any window a command opens is
 // closed again as soon as it shows. No command may hang, crash or answer with a placeholder,
-// and the commands whose work is to open a window must open that window.
+// and the commands whose work is to open a window must open that window. With
+// ROOMVALE_LIST_COMMANDS set, every command is listed with what it did.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -14,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QPointer>
@@ -168,7 +170,7 @@ bool placeholder(const QString& text) {
 // and closed, and a command still running after a long time counts as hung.
 class Watchdog {
  public:
-  Watchdog(QWidget* window, QString command) : window_(window), command_(std::move(command)) {
+  explicit Watchdog(QWidget* window) : window_(window) {
     for (QWidget* w : QApplication::topLevelWidgets())
       if (w->isVisible()) before_.insert(w);
     timer_.setInterval(20);
@@ -207,12 +209,22 @@ class Watchdog {
 
  private:
   QPointer<QWidget> window_;
-  QString command_;
   QSet<QWidget*> before_;
   QSet<QWidget*> noted_;
   QTimer timer_;
   QElapsedTimer clock_;
 };
+
+// Shows a list window with the first entry of its list chosen, so that Delete and Edit have
+// something to act on.
+QWidget* withFirstItem(QWidget* window, const char* listName) {
+  window->show();
+  rt::waitFor([&] { return window->isVisible(); });
+  auto* list = window->findChild<QListWidget*>(listName);
+  EXPECT_NE(list, nullptr) << window->objectName().toStdString() << " " << listName;
+  if (list && list->count() > 0) list->setCurrentRow(0);
+  return window;
+}
 
 // A window of the program as the walk opens it: made over the tree, shown, and brought to
 // the state where its commands have something to act on (results listed, a row selected).
@@ -233,7 +245,6 @@ struct Expectation {
 };
 
 const Expectation kExpected[] = {
-    // frmMain
     {"frmMain", "btDuplicate", "frmDup"},
     {"frmMain", "btFileHog", "frmDup"},
     {"frmMain", "btFiles", "frmMods"},
@@ -247,7 +258,6 @@ const Expectation kExpected[] = {
     {"frmMain", "btReach", "frmAbout"},
     {"frmMain", "btHelp", "help"},
     {"frmMain", "btClose", "closes"},
-    // frmClean
     {"frmClean", "Details1", "frmDetails"},
     {"frmClean", "Addafoldertothelistofdrives1", "frmAddNewFolder"},
     {"frmClean", "Run1", "url"},
@@ -262,7 +272,6 @@ const Expectation kExpected[] = {
     {"frmClean", "btOptions", "PopupMenu1"},
     {"frmClean", "btBrowse", "frmBrowse"},
     {"frmClean", "btDetails", "frmDetails"},
-    // frmDup
     {"frmDup", "Details1", "frmDetails"},
     {"frmDup", "Addafoldertothelistofdrives1", "frmAddNewFolder"},
     {"frmDup", "MarkInFolder1", "folder"},
@@ -278,7 +287,6 @@ const Expectation kExpected[] = {
     {"frmDup", "btBrowse", "frmBrowse"},
     {"frmDup", "btDetails", "frmDetails"},
     {"frmDup", "btCompare", "frmDupCompare"},
-    // frmDup (file hogs)
     {"frmDup (file hogs)", "Details1", "frmDetails"},
     {"frmDup (file hogs)", "Addafoldertothelistofdrives1", "frmAddNewFolder"},
     {"frmDup (file hogs)", "Run1", "url"},
@@ -292,7 +300,6 @@ const Expectation kExpected[] = {
     {"frmDup (file hogs)", "btOptions", "PopupMenu1"},
     {"frmDup (file hogs)", "btBrowse", "frmBrowse"},
     {"frmDup (file hogs)", "btDetails", "frmDetails"},
-    // frmMods
     {"frmMods", "Details1", "frmDetails"},
     {"frmMods", "Addafoldertolistofdrives1", "frmAddNewFolder"},
     {"frmMods", "Run1", "url"},
@@ -308,7 +315,6 @@ const Expectation kExpected[] = {
     {"frmMods", "btOptions", "PopupMenu1"},
     {"frmMods", "btDetails", "frmDetails"},
     {"frmMods", "btBrowse", "frmBrowse"},
-    // frmDirHog
     {"frmDirHog", "Addafoldertothelistofdrives1", "frmAddNewFolder"},
     {"frmDirHog", "Print1", "print"},
     {"frmDirHog", "Foldernames1", "clipboard"},
@@ -318,7 +324,6 @@ const Expectation kExpected[] = {
     {"frmDirHog", "btOptions", "PopupMenu1"},
     {"frmDirHog", "btBrowse", "frmBrowse"},
     {"frmDirHog", "btDelete", "frmDelDirectory"},
-    // frmDupCompare
     {"frmDupCompare", "btLaunch1", "url"},
     {"frmDupCompare", "btView1", "frmView"},
     {"frmDupCompare", "btBrowse1", "frmBrowse"},
@@ -327,14 +332,11 @@ const Expectation kExpected[] = {
     {"frmDupCompare", "btBrowse2", "frmBrowse"},
     {"frmDupCompare", "Print", "print"},
     {"frmDupCompare", "Close", "closes"},
-    // frmCache
     {"frmCache", "btAdd", "folder"},
     {"frmCache", "btClear", "frmReallyDelete"},
     {"frmCache", "btClose", "closes"},
-    // frmTempFiles
     {"frmTempFiles", "btAdd", "frmSelectExtension"},
     {"frmTempFiles", "btClose", "closes"},
-    // frmBrowse
     {"frmBrowse", "Details", "frmDetails"},
     {"frmBrowse", "Open", "url"},
     {"frmBrowse", "View", "frmView"},
@@ -344,10 +346,10 @@ const Expectation kExpected[] = {
     {"frmBrowse", "btLaunch", "url"},
     {"frmBrowse", "btDetails", "frmDetails"},
     {"frmBrowse", "btMenu", "QMenu"},
-    // frmView
     {"frmView", "Open...", "open"},
     {"frmView", "Print setup...", "print"},
     {"frmView", "Exit", "closes"},
+    {"frmView", "Copy", "clipboard"},
     {"frmView", "Find...", "FindDlg"},
     {"frmView", "Go to line...", "input"},
     {"frmView", "Tab size...", "input"},
@@ -357,49 +359,37 @@ const Expectation kExpected[] = {
     {"frmView", "BitBtn1", "print"},
     {"frmView", "btStrings", "frmView"},
     {"frmView", "btClose", "closes"},
-    // FindDlg
     {"FindDlg", "OK", "closes"},
     {"FindDlg", "Cancel", "closes"},
-    // frmDetails
     {"frmDetails", "btClose", "closes"},
     {"frmDetails", "btPrint", "print"},
     {"frmDetails", "btView", "frmView"},
     {"frmDetails", "btLaunch", "url"},
-    // frmReallyDelete
     {"frmReallyDelete", "btZip", "frmZipOptions"},
     {"frmReallyDelete", "btClose", "closes"},
-    // frmDelDirectory
     {"frmDelDirectory", "btDelete", "closes"},
     {"frmDelDirectory", "btZip", "frmZipOptions"},
     {"frmDelDirectory", "BitBtn3", "closes"},
-    // frmZipOptions
     {"frmZipOptions", "SpeedButton1", "folder"},
     {"frmZipOptions", "btOK", "closes"},
     {"frmZipOptions", "btCancel", "closes"},
-    // frmUnZipIt
     {"frmUnZipIt", "btExtract", "frmZipDirectory"},
     {"frmUnZipIt", "btClose", "closes"},
-    // frmZipDirectory
     {"frmZipDirectory", "Button2", "closes"},
     {"frmZipDirectory", "Button3", "frmGetFolderName"},
-    // frmGetFolderName
     {"frmGetFolderName", "Button1", "closes"},
     {"frmGetFolderName", "Button2", "closes"},
-    // frmPassword
     {"frmPassword", "btOK", "closes"},
     {"frmPassword", "btCancel", "closes"},
-    // frmNoDelete
     {"frmNoDelete", "BitBtn1", "frmKeepFiles"},
     {"frmNoDelete", "btAdd", "folder"},
+    {"frmNoDelete", "btEdit", "frmEditFolder"},
     {"frmNoDelete", "btClose", "closes"},
-    // frmKeepFiles
     {"frmKeepFiles", "btAdd", "frmSelectExtension"},
     {"frmKeepFiles", "btClose", "closes"},
-    // frmEditFolder
     {"frmEditFolder", "SpeedButton1", "folder"},
     {"frmEditFolder", "btOK", "closes"},
     {"frmEditFolder", "btCancel", "closes"},
-    // frmStatistics
     {"frmStatistics", "Printgrid1", "print"},
     {"frmStatistics", "Saveas1", "save"},
     {"frmStatistics", "SaveasawebpageHTML1", "save"},
@@ -407,26 +397,19 @@ const Expectation kExpected[] = {
     {"frmStatistics", "btOK", "frmWhichDrive"},
     {"frmStatistics", "btPrint", "print"},
     {"frmStatistics", "btCancel", "closes"},
-    // frmWhichDrive
     {"frmWhichDrive", "miAddFolder", "frmAddNewFolder"},
     {"frmWhichDrive", "btAddDelete", "frmStatList"},
     {"frmWhichDrive", "btNext2", "closes"},
     {"frmWhichDrive", "btCancel", "closes"},
-    // frmStatList
     {"frmStatList", "btAdd", "frmSelectExtension"},
     {"frmStatList", "btClose", "closes"},
-    // frmSelectExtension
     {"frmSelectExtension", "btOK", "closes"},
     {"frmSelectExtension", "btCancel", "closes"},
-    // frmWildCard
     {"frmWildCard", "btOK", "closes"},
     {"frmWildCard", "btCancel", "closes"},
-    // frmAddNewFolder
     {"frmAddNewFolder", "btAdd", "folder"},
     {"frmAddNewFolder", "Button1", "closes"},
-    // frmHelp
     {"frmHelp", "btClose", "closes"},
-    // frmAbout
     {"frmAbout", "btClose", "closes"},
 };
 
@@ -449,7 +432,6 @@ class CommandWalk : public ::testing::Test {
     savedZipPath = defaultZipPath;
     defaultZipPath = tree.dir("zips") + "/";
     launch::installServices();
-    writeListSection(kNewFoldersSection, {platform::toDisplay(tree.path() + "/")});
   }
   void TearDown() override {
     destroyDupCompareWindow();
@@ -469,13 +451,18 @@ class CommandWalk : public ::testing::Test {
     tree.file("docs/old.tmp", std::string(1500, 't'));
     tree.file("docs/report.bak", std::string(800, 'b'));
     tree.file("docs/notes.txt", "first line\nsecond line\n");
+    tree.file("loose/extra.tmp", std::string(600, 'x'));
     // Twins above the least size the duplicates window starts with.
     tree.file("twins/a/same.dat", std::string(300 * 1024, 's'));
     tree.file("twins/b/same.dat", std::string(300 * 1024, 's'));
     tree.file("victim/inner/gone.txt", "gone");
     tree.file("cache/entry.bin", std::string(300, 'c'));
+    writeListSection(kNewFoldersSection, {platform::toDisplay(tree.path() + "/")});
     platform::ensureUserDataFolder();
-    ASSERT_TRUE(platform::writeFileAtomically(foldersFile(), "/opt/app/*.*\n"));
+    // The documents folder is in Safe Harbor, so that highlighting and the review's Safe
+    // Harbor panel have rows to show.
+    ASSERT_TRUE(platform::writeFileAtomically(foldersFile(), tree.path() + "/docs/*.*\n"));
+    launch::loadSafeHarborLists();
   }
 
   // Ticks only the tree in a drive list.
@@ -564,16 +551,9 @@ std::vector<Surface> CommandWalk::surfaces() {
       {"frmCache",
        [this] {
          writeListSection("CacheFiles", {platform::toDisplay(tree / "cache/")});
-         auto* w = new TfrmCache;
-         w->show();
-         return w;
+         return withFirstItem(new TfrmCache, "ListBox1");
        }},
-      {"frmTempFiles",
-       [] {
-         auto* w = new TfrmTempFiles;
-         w->show();
-         return w;
-       }},
+      {"frmTempFiles", [] { return withFirstItem(new TfrmTempFiles, "PickList1"); }},
       {"frmBrowse",
        [this] {
          auto* w = new TfrmBrowse;
@@ -588,6 +568,7 @@ std::vector<Surface> CommandWalk::surfaces() {
          auto* w = new TfrmView;
          w->show();
          EXPECT_TRUE(w->openPath(notes));
+         w->SelectAll1Click();
          return w;
        }},
       {"FindDlg",
@@ -607,8 +588,12 @@ std::vector<Surface> CommandWalk::surfaces() {
       {"frmReallyDelete",
        [this] {
          auto* w = new TfrmReallyDelete;
-         w->setRequest(DeletionRequest{{tree / "docs/old.tmp", tree / "docs/report.bak"}, 2300, "TempClean", {}});
+         w->setRequest(DeletionRequest{{tree / "docs/old.tmp", tree / "loose/extra.tmp"}, 2100, "TempClean", {}});
          w->show();
+         // One file chosen on each panel, for the moves between them.
+         for (QListView* panel : {w->lb1, w->lb2})
+           if (panel->model()->rowCount() > 0)
+             panel->selectionModel()->select(panel->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
          return w;
        }},
       {"frmDelDirectory",
@@ -657,18 +642,8 @@ std::vector<Surface> CommandWalk::surfaces() {
          w->show();
          return w;
        }},
-      {"frmNoDelete",
-       [] {
-         auto* w = new TfrmNoDelete;
-         w->show();
-         return w;
-       }},
-      {"frmKeepFiles",
-       [] {
-         auto* w = new TfrmKeepFiles;
-         w->show();
-         return w;
-       }},
+      {"frmNoDelete", [] { return withFirstItem(new TfrmNoDelete, "ListBox1"); }},
+      {"frmKeepFiles", [] { return withFirstItem(new TfrmKeepFiles, "PickList1"); }},
       {"frmEditFolder",
        [this] {
          auto* w = new TfrmEditFolder;
@@ -696,30 +671,15 @@ std::vector<Surface> CommandWalk::surfaces() {
          w->show();
          return w;
        }},
-      {"frmStatList",
-       [] {
-         auto* w = new TfrmStatList(kIncludeSection);
-         w->show();
-         return w;
-       }},
-      {"frmSelectExtension",
-       [] {
-         auto* w = new TfrmSelectExtension;
-         w->show();
-         return w;
-       }},
+      {"frmStatList", [] { return withFirstItem(new TfrmStatList(kIncludeSection), "PickList1"); }},
+      {"frmSelectExtension", [] { return withFirstItem(new TfrmSelectExtension, "lBox"); }},
       {"frmWildCard",
        [] {
          auto* w = new TfrmWildCard;
          w->show();
          return w;
        }},
-      {"frmAddNewFolder",
-       [] {
-         auto* w = new TfrmAddNewFolder;
-         w->show();
-         return w;
-       }},
+      {"frmAddNewFolder", [] { return withFirstItem(new TfrmAddNewFolder, "ListBox1"); }},
       {"frmHelp",
        [] {
          auto* w = new TfrmHelp;
@@ -751,7 +711,7 @@ QStringList CommandWalk::run(const Surface& surface, const QString& key, bool* f
     const bool listing = qEnvironmentVariableIsSet("ROOMVALE_LIST_COMMANDS");
     const QImage before = listing ? window->grab().toImage() : QImage();
     QApplication::clipboard()->clear();
-    Watchdog dog(window, key);
+    Watchdog dog(window);
     if (auto* a = qobject_cast<QAction*>(command))
       a->trigger();
     else
@@ -765,6 +725,9 @@ QStringList CommandWalk::run(const Surface& surface, const QString& key, bool* f
       if (placeholder(r.text) || placeholder(r.title)) dog.placeholders << r.text;
     }
     if (!urls.opened.isEmpty()) outcome << "url";
+    if (alive)
+      for (QLabel* label : alive->findChildren<QLabel*>())
+        if (placeholder(label->text())) dog.placeholders << label->text();
     if (!alive || !alive->isVisible()) outcome << "closes";
     if (!QApplication::clipboard()->text().isEmpty()) outcome << "clipboard";
     // For a look by eye: commands that left no trace at all.
