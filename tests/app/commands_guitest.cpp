@@ -487,17 +487,23 @@ class CommandWalk : public ::testing::Test {
     launch::loadSafeHarborLists();
   }
 
-  // Ticks only the tree in a drive list.
-  void tickOnlyTree(QWidget* window, const char* listName = "pckDrive") {
+  // Ticks only the tree in a drive list. Should that fail, nothing stays ticked, so that no
+  // walk ever leaves the tree.
+  bool tickOnlyTree(QWidget* window, const char* listName = "pckDrive") {
     auto* list = window->findChild<QListWidget*>(listName);
-    ASSERT_NE(list, nullptr) << window->objectName().toStdString();
+    if (!list) {
+      ADD_FAILURE() << window->objectName().toStdString() << " has no drive list";
+      return false;
+    }
     setAllChecked(list, false);
     const QByteArray own = QByteArray::fromStdString(tree.path() + "/");
     for (int i = 0; i < list->count(); ++i)
       if (list->item(i)->data(kTargetPathRole).toByteArray() == own) list->item(i)->setCheckState(Qt::Checked);
     const auto targets = checkedTargets(list);
-    ASSERT_EQ(targets.size(), 1u);
-    ASSERT_EQ(targets.front().path, tree.path() + "/");
+    if (targets.size() == 1 && targets.front().path == tree.path() + "/") return true;
+    ADD_FAILURE() << window->objectName().toStdString() << ": the tree is not the only target";
+    setAllChecked(list, false);
+    return false;
   }
 
   // Clicks the first row of a grid once it lists something, and marks it, so that the row
@@ -518,9 +524,10 @@ class CommandWalk : public ::testing::Test {
       Finder* w = make();
       w->show();
       rt::waitFor([&] { return w->isVisible(); });
-      tickOnlyTree(w);
-      (w->*scan)();
-      pickFirstRow(w->grid, w->objectName());
+      if (tickOnlyTree(w)) {
+        (w->*scan)();
+        pickFirstRow(w->grid, w->objectName());
+      }
       return w;
     };
   }
@@ -687,7 +694,10 @@ std::vector<Surface> CommandWalk::surfaces() {
          w->show();
          rt::whenShown("frmWhichDrive", [this](QWidget* d) {
            auto* wizard = qobject_cast<TfrmWhichDrive*>(d);
-           tickOnlyTree(wizard);
+           if (!tickOnlyTree(wizard)) {
+             wizard->reject();
+             return;
+           }
            wizard->btNext1->click();
            wizard->btNext2->click();
          });
