@@ -490,16 +490,7 @@ void ZipWriter::add(const std::string& archivePath, const std::string& path, con
     fail(archivePath, path, entryName, platform::reachErrorText(err));
     return;
   }
-  if (!S_ISREG(found.st.st_mode)) {
-    fail(archivePath, path, entryName, QStringLiteral("Not a regular file"));
-    return;
-  }
-  const int fd = platform::openReachedForReading(found);
-  if (fd < 0) {
-    fail(archivePath, path, entryName, platform::reachErrorText(errno));
-    return;
-  }
-  addOpened(archivePath, path, entryName, fd, -1, {});
+  addReached(archivePath, path, entryName, found, -1);
 }
 
 void ZipWriter::addFromFolder(const std::string& archivePath, const std::string& path, int dirfd,
@@ -525,6 +516,11 @@ void ZipWriter::addFromFolder(const std::string& archivePath, const std::string&
     fail(archivePath, path, entryName, platform::reachErrorText(ESTALE));
     return;
   }
+  addReached(archivePath, path, entryName, found, dirfd);
+}
+
+void ZipWriter::addReached(const std::string& archivePath, const std::string& path, const std::string& entryName,
+                           const platform::ReachedFile& found, int heldFolder) {
   if (!S_ISREG(found.st.st_mode)) {
     fail(archivePath, path, entryName, QStringLiteral("Not a regular file"));
     return;
@@ -534,7 +530,7 @@ void ZipWriter::addFromFolder(const std::string& archivePath, const std::string&
     fail(archivePath, path, entryName, platform::reachErrorText(errno));
     return;
   }
-  addOpened(archivePath, path, entryName, fd, dirfd, name);
+  addOpened(archivePath, path, entryName, fd, heldFolder, heldFolder >= 0 ? found.name : std::string());
 }
 
 void ZipWriter::addOpened(const std::string& archivePath, const std::string& path, const std::string& entryName, int fd,

@@ -114,6 +114,10 @@ class ZipWriter {
   void closeArchive(const std::string& archivePath);
   void fail(const std::string& archivePath, const std::string& path, const std::string& entryName, QString reason);
   bool report(int percent);
+  // A reached file: only a regular one is opened and stored; `heldFolder` is the walk's folder
+  // descriptor it was found in, or -1.
+  void addReached(const std::string& archivePath, const std::string& path, const std::string& entryName,
+                  const platform::ReachedFile& found, int heldFolder);
   void addOpened(const std::string& archivePath, const std::string& path, const std::string& entryName, int fd,
                  int dirfd, const std::string& name);
 

@@ -300,10 +300,10 @@ void TfrmView::Search1Click() {
 }
 
 void TfrmView::Open1Click() {
-  FileDialogSpec spec;
-  spec.title = QStringLiteral("Open");
-  spec.filter = QStringLiteral("All Files (*.*) (*)");
-  const auto chosen = prompts().openFileName(spec);
+  FileDialogSpec dialog;
+  dialog.title = QStringLiteral("Open");
+  dialog.filter = QStringLiteral("All Files (*.*) (*)");
+  const auto chosen = prompts().openFileName(dialog);
   if (!chosen) return;
   openPath(*chosen);
 }

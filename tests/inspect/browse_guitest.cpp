@@ -240,10 +240,10 @@ TEST_F(BrowseTest, ProtectedFolderLabelAndTheFindersCommands) {
   // A finder's grid: Browse opens the browser at the row's folder with the file selected,
   // View and Details their windows.
   installInspectWindows();
-  GridSpec spec;
-  spec.kind = "test";
-  spec.columns = {{"Name", CellField::FullPath, false}};
-  ResultGrid grid(spec, nullptr);
+  GridSpec shape;
+  shape.kind = "test";
+  shape.columns = {{"Name", CellField::FullPath, false}};
+  ResultGrid grid(shape, nullptr);
   GridFile row;
   const std::string folder = tree / "prot";
   row.folder = folder;
